@@ -1,0 +1,110 @@
+// What a toolkit backend supplies: native peers for the fronts of toolkit.h, text metrics,
+// the message loop and the modal boxes. The peers are deliberately dumb: every rule (timer
+// restarts, label sizing, the default button, the spinner binding) lives in the fronts, so
+// each backend obeys the same rules. A peer reports native events to its front through the
+// front's notify...() methods, which dispatch the handlers.
+//
+// Each backend defines every function declared in this header; the build links one of them.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "toolkit/toolkit.h"
+
+namespace tk::backend {
+
+class ControlPeer {
+ public:
+  virtual ~ControlPeer() = default;
+  virtual void setBounds(const Rect& bounds) = 0;  // in the parent's client area
+  virtual void setFont(const Font& font) = 0;      // creates the native font, frees the old
+  virtual void setVisible(bool visible) = 0;
+  virtual void setFocus() = 0;
+};
+
+class LabelPeer : public ControlPeer {
+ public:
+  virtual void setText(const std::string& text) = 0;
+};
+
+class EditPeer : public ControlPeer {
+ public:
+  virtual std::string text() const = 0;
+  virtual void setText(const std::string& text) = 0;
+};
+
+class ButtonPeer : public ControlPeer {
+ public:
+  virtual void setCaption(const std::string& caption) = 0;  // with its "&" marker
+};
+
+class ComboPeer : public ControlPeer {
+ public:
+  virtual void clearItems() = 0;
+  virtual void addItem(const std::string& item) = 0;
+  virtual int itemIndex() const = 0;
+  virtual void setItemIndex(int index) = 0;  // -1: none
+  virtual std::string text() const = 0;
+  virtual void setText(const std::string& text) = 0;
+};
+
+class UpDownPeer : public ControlPeer {};
+
+class TimerPeer {
+ public:
+  virtual ~TimerPeer() = default;
+  // Starts, or restarts with a full period, a periodic timer; intervalMs is above 0.
+  virtual void start(int intervalMs) = 0;
+  virtual void stop() = 0;
+};
+
+class WindowPeer {
+ public:
+  virtual ~WindowPeer() = default;
+  // Outer bounds in screen coordinates; restored bounds while minimised.
+  virtual Rect bounds() const = 0;
+  // Moves and sizes the window; a change of size calls the front's notifyResized().
+  virtual void setBounds(const Rect& bounds) = 0;
+  virtual Size clientSize() const = 0;
+  virtual void setCaption(const std::string& caption) = 0;
+  virtual void setVisible(bool visible) = 0;
+  virtual bool visible() const = 0;
+  // Runs a local loop until endModal(); other windows are disabled meanwhile.
+  virtual void runModal() = 0;
+  virtual void endModal() = 0;
+  // The button that Enter activates (unless the focus is on another push button), or null.
+  virtual void setDefaultButton(ButtonPeer* button) = 0;
+  // The tab stops of the window's controls, first to last.
+  virtual void setTabOrder(const std::vector<ControlPeer*>& order) = 0;
+};
+
+std::unique_ptr<WindowPeer> createWindow(Window& front);
+std::unique_ptr<LabelPeer> createLabel(WindowPeer& parent, Label& front);
+std::unique_ptr<EditPeer> createEdit(WindowPeer& parent, LabeledEdit& front);
+std::unique_ptr<ButtonPeer> createButton(WindowPeer& parent, Button& front);
+std::unique_ptr<ComboPeer> createCombo(WindowPeer& parent, ComboBox& front, ComboStyle style);
+std::unique_ptr<UpDownPeer> createUpDown(WindowPeer& parent, UpDown& front);
+std::unique_ptr<TimerPeer> createTimer(WindowPeer& owner, Timer& front);
+
+// Font metrics, in pixels.
+int lineHeight(const Font& font);
+int averageCharWidth(const Font& font);
+int textWidth(const Font& font, const std::string& text);  // text without tabs or breaks
+int editHeight(const Font& font);   // an edit box fitting the font: cell height plus border
+int comboHeight(const Font& font);  // the closed height of a combo box with the font
+int liveFontCount();
+
+void initialize(int argc, char** argv);
+// Runs the message loop until quit().
+void runLoop();
+void quit();
+std::string programPath();
+void showMessage(const std::string& text, const std::string& caption, Icon icon);
+// Shows the file-open dialog; the chosen file with its full path, or nothing on cancel.
+std::optional<std::string> runOpenDialog(WindowPeer& owner, const std::string& fileName,
+                                         const std::string& filter);
+
+}  // namespace tk::backend

@@ -1,0 +1,370 @@
+// The windowing toolkit as the windows see it: application and message loop, windows,
+// controls, timers, dialogs and message boxes. The windows code includes only this header.
+//
+// Principles of operation:
+// - Every object here is a portable front that keeps the logical state and enforces the
+//   rules (timers, label sizing, the default button, the spinner binding); a backend
+//   (headless, wxWidgets, Win32) supplies the native peers declared in backend.h. The
+//   backend is chosen at link time.
+// - Every event reaches its handler through dispatch(), which catches any error the handler
+//   raises and shows it in the error box, then lets the program go on.
+// - Handlers default to doing nothing, so nothing checks them for null.
+// - Fonts are values; each control keeps its own copy, so a font built for one layout pass
+//   may go out of scope at once. Backends create a native font per control and count the
+//   live ones (liveFontCount()).
+// - Geometry is in pixels. Controls are placed in their window's client area; windows by
+//   their outer bounds in screen coordinates.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tk {
+
+namespace backend {
+class WindowPeer;
+class ControlPeer;
+class TimerPeer;
+}  // namespace backend
+
+using Handler = std::function<void()>;
+
+struct Font {
+  std::string name;
+  int height = 0;  // negative: character height in pixels; 0: the system's default size
+  friend bool operator==(const Font&, const Font&) = default;
+};
+
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+struct Size {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const Size&, const Size&) = default;
+};
+
+enum class Icon { none, stop };
+
+// Runs one event handler. An error it raises is shown in the error box (core::Error with its
+// message, anything else with empty text). Returns false when the handler failed.
+bool dispatch(const Handler& handler);
+
+// The error box: the message with a full stop added where due, captioned with the
+// application title, a stop icon and an OK button.
+void showErrorBox(const std::string& message);
+
+// A modal message box with one OK button; the program's other windows are disabled while
+// it is shown, but timers go on ticking.
+void showMessage(const std::string& text, const std::string& caption, Icon icon = Icon::none);
+
+// The number of native font objects alive in the backend.
+int liveFontCount();
+
+class Application {
+ public:
+  // Initialises the backend. The command line is passed for backends that want it; the
+  // program itself uses none of it.
+  static void initialize(int argc, char** argv);
+  // Runs the message loop until the main window (the first window created) has closed.
+  static void run();
+  // The full path of the program file.
+  static std::string programPath();
+  // The caption of error boxes, made from programPath().
+  static std::string title();
+};
+
+class Control;
+class Button;
+
+struct WindowLayout {
+  std::string caption;
+  Rect bounds;  // outer bounds at creation
+  Font font;    // the window font, taken by every control as its initial font
+};
+
+class Window {
+ public:
+  explicit Window(const WindowLayout& layout);
+  virtual ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  // Outer bounds. A minimised window reports its restored bounds, any other the rectangle
+  // it covers. Each setter changes one value; a change of size runs onResize.
+  int left() const;
+  int top() const;
+  int width() const;
+  int height() const;
+  void setLeft(int value);
+  void setTop(int value);
+  void setWidth(int value);
+  void setHeight(int value);
+  Size clientSize() const;
+
+  const std::string& caption() const { return caption_; }
+  void setCaption(const std::string& caption);
+  const Font& font() const { return font_; }
+
+  void show();
+  void hide();
+  bool visible() const;
+  // Shows the window modally and returns when it has closed; the other windows of the
+  // program are disabled meanwhile, timers go on ticking.
+  void showModal();
+  bool modal() const { return modal_; }
+  // Asks the window to close, as its close control does: runs onClose; if that raises an
+  // error the close is abandoned. Closing the main window ends the message loop.
+  void close();
+
+  Handler onResize = [] {};
+  Handler onClose = [] {};
+
+  // For backends: the native window reports a change of its size, or a close request.
+  void notifyResized();
+  void notifyCloseRequest() { close(); }
+
+  backend::WindowPeer& peer() { return *peer_; }
+  const std::vector<Control*>& controls() const { return controls_; }
+  // The visible default button that Enter activates, or null.
+  Button* defaultButton() const;
+
+ private:
+  friend class Control;
+  friend class Button;
+  void addControl(Control& control);
+  void removeControl(Control& control);
+  void refreshDefaultButton();
+  void refreshTabOrder();
+  void setBound(int Rect::*field, int value);
+
+  std::string caption_;
+  Font font_;
+  bool modal_ = false;
+  std::vector<Control*> controls_;
+  std::unique_ptr<backend::WindowPeer> peer_;
+};
+
+class Control {
+ public:
+  virtual ~Control();
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  int left() const { return bounds_.left; }
+  int top() const { return bounds_.top; }
+  virtual int width() const { return bounds_.width; }
+  virtual int height() const { return bounds_.height; }
+  const Rect& bounds() const { return bounds_; }
+  virtual void setLeft(int value);
+  virtual void setTop(int value);
+  virtual void setWidth(int value);
+  virtual void setHeight(int value);
+
+  const Font& font() const { return font_; }
+  // A font equal to the current one is no change; a change may resize the control.
+  void setFont(const Font& font);
+
+  bool visible() const { return visible_; }
+  virtual void setVisible(bool visible);
+  int tabOrder() const { return tabOrder_; }
+  void setTabOrder(int position);  // -1: not a tab stop
+  void setFocus();
+
+  Window& window() const { return window_; }
+  backend::ControlPeer& peer() const { return *peer_; }
+
+ protected:
+  Control(Window& window, std::unique_ptr<backend::ControlPeer> peer);
+  virtual void fontChanged() {}
+  void applyBounds(const Rect& bounds);
+
+ private:
+  Window& window_;
+  std::unique_ptr<backend::ControlPeer> peer_;
+  Rect bounds_;
+  Font font_;
+  bool visible_ = true;
+  int tabOrder_ = -1;
+};
+
+// A static text that sizes itself to its text, keeping its left edge, whenever its text or
+// font changes. Tabs expand to stops every eight average character widths; "\n" breaks lines.
+class Label : public Control {
+ public:
+  explicit Label(Window& window, const std::string& text = {});
+  const std::string& text() const { return text_; }
+  void setText(const std::string& text);
+
+ protected:
+  void fontChanged() override { autoSize(); }
+
+ private:
+  void autoSize();
+  std::string text_;
+};
+
+// An edit box with a caption label above it at a set spacing. Its height fits its font
+// whenever the font changes, unless automatic height is off.
+class LabeledEdit : public Control {
+ public:
+  explicit LabeledEdit(Window& window);
+  std::string text() const;
+  void setText(const std::string& text);
+  Label& captionLabel() { return caption_; }
+  int captionSpacing() const { return spacing_; }
+  void setCaptionSpacing(int spacing);
+  void setAutoHeight(bool on) { autoHeight_ = on; }
+
+  void setLeft(int value) override;
+  void setTop(int value) override;
+  void setVisible(bool visible) override;
+
+ protected:
+  void fontChanged() override;
+
+ private:
+  void placeCaption();
+  Label caption_;
+  int spacing_ = 3;
+  bool autoHeight_ = true;
+};
+
+// A push button; "&" in the caption marks the accelerator letter.
+class Button : public Control {
+ public:
+  Button(Window& window, const std::string& caption);
+  ~Button() override;
+  const std::string& caption() const { return caption_; }
+  void setCaption(const std::string& caption);
+  bool isDefault() const { return default_; }
+  void setDefault(bool isDefault);
+  void setVisible(bool visible) override;
+  // The accelerator letter in lower case, or 0.
+  char accelerator() const;
+  // Runs onClick, as a click by the user does.
+  void click();
+
+  Handler onClick = [] {};
+
+ private:
+  std::string caption_;
+  bool default_ = false;
+};
+
+enum class ComboStyle { dropDownList, dropDown };
+
+// A drop-down list (selection only) or an editable combo box. Its closed height follows its
+// font, whatever height was asked for.
+class ComboBox : public Control {
+ public:
+  ComboBox(Window& window, ComboStyle style);
+  ComboStyle style() const { return style_; }
+  void clearItems();
+  void addItem(const std::string& item);
+  int itemCount() const;
+  const std::string& item(int index) const { return items_.at(static_cast<std::size_t>(index)); }
+  int itemIndex() const;         // -1 for none
+  void setItemIndex(int index);  // outside the list: none
+  std::string text() const;
+  void setText(const std::string& text);
+  int height() const override;
+
+ private:
+  ComboStyle style_;
+  std::vector<std::string> items_;
+};
+
+// An up-down spinner bound to an edit box, in which it shows its position as decimal text.
+// Position, minimum and maximum are 16-bit signed; the arrows step by one without
+// wrapping. Reading the position takes the edit box's text when it is a number within the
+// range and otherwise the last position, which it shows again.
+class UpDown : public Control {
+ public:
+  UpDown(Window& window, LabeledEdit& buddy);
+  void setRange(std::int16_t minimum, std::int16_t maximum);
+  std::int16_t minimum() const { return min_; }
+  std::int16_t maximum() const { return max_; }
+  std::int16_t position();
+  void setPosition(int position);
+  // For backends: an arrow was pressed (+1 up, -1 down).
+  void notifyStep(int delta);
+
+ private:
+  LabeledEdit& buddy_;
+  std::int16_t min_ = 0;
+  std::int16_t max_ = 100;
+  std::int16_t position_ = 0;
+};
+
+// A millisecond timer. It ticks only while enabled, with an interval other than 0 (and not
+// negative) and a handler. Enabling starts a full period; a different interval restarts a
+// running timer; the same interval or state again changes nothing. Ticks arrive on the main
+// thread, also inside modal loops.
+class Timer {
+ public:
+  explicit Timer(Window& window, int intervalMs = 1000, bool enabled = false);
+  ~Timer();
+  Timer(const Timer&) = delete;
+  Timer& operator=(const Timer&) = delete;
+  int interval() const { return interval_; }
+  void setInterval(int intervalMs);
+  bool enabled() const { return enabled_; }
+  void setEnabled(bool enabled);
+  bool running() const { return running_; }
+
+  Handler onTimer = [] {};
+
+  // For backends: a period has passed.
+  void notifyTick();
+
+ private:
+  void apply();
+  std::unique_ptr<backend::TimerPeer> peer_;
+  int interval_;
+  bool enabled_;
+  bool running_ = false;
+};
+
+// The file-open dialog: hides the read-only box, is resizable, and accepts a file that does
+// not exist. The filter is "Name|pattern" pairs joined by "|".
+class OpenDialog {
+ public:
+  explicit OpenDialog(Window& window) : window_(window) {}
+  const std::string& fileName() const { return fileName_; }
+  void setFileName(const std::string& name) { fileName_ = name; }
+  const std::string& filter() const { return filter_; }
+  void setFilter(const std::string& filter) { filter_ = filter; }
+  // Shows the dialog modally. On confirmation fileName() is the chosen file with its full
+  // path and the result is true.
+  bool execute();
+
+ private:
+  Window& window_;
+  std::string fileName_;
+  std::string filter_;
+};
+
+// Text measurement shared by every backend: the extent of a text with tabs expanded and
+// line breaks honoured, from the backend's metrics of the font.
+Size measureText(const Font& font, const std::string& text);
+
+// Where each run of text between tabs and line breaks is drawn, for backends that draw a
+// label's text themselves.
+struct TextRun {
+  int x = 0;
+  int y = 0;
+  std::string text;
+};
+std::vector<TextRun> layoutText(const Font& font, const std::string& text);
+
+}  // namespace tk
