@@ -207,6 +207,8 @@ class Label : public Control {
 
  protected:
   void fontChanged() override { autoSize(); }
+  // Called after the label has sized itself.
+  virtual void sized() {}
 
  private:
   void autoSize();
@@ -233,8 +235,19 @@ class LabeledEdit : public Control {
   void fontChanged() override;
 
  private:
+  class Caption : public Label {
+   public:
+    Caption(Window& window, LabeledEdit& owner) : Label(window), owner_(owner) {}
+
+   protected:
+    void sized() override { owner_.placeCaption(); }
+
+   private:
+    LabeledEdit& owner_;
+  };
+
   void placeCaption();
-  Label caption_;
+  Caption caption_;
   int spacing_ = 3;
   bool autoHeight_ = true;
 };
@@ -243,7 +256,6 @@ class LabeledEdit : public Control {
 class Button : public Control {
  public:
   Button(Window& window, const std::string& caption);
-  ~Button() override;
   const std::string& caption() const { return caption_; }
   void setCaption(const std::string& caption);
   bool isDefault() const { return default_; }
@@ -290,7 +302,9 @@ class ComboBox : public Control {
 // range and otherwise the last position, which it shows again.
 class UpDown : public Control {
  public:
-  UpDown(Window& window, LabeledEdit& buddy);
+  explicit UpDown(Window& window);
+  // Binds the spinner to its edit box, which then shows the position.
+  void setAssociate(LabeledEdit& buddy);
   void setRange(std::int16_t minimum, std::int16_t maximum);
   std::int16_t minimum() const { return min_; }
   std::int16_t maximum() const { return max_; }
@@ -300,7 +314,7 @@ class UpDown : public Control {
   void notifyStep(int delta);
 
  private:
-  LabeledEdit& buddy_;
+  LabeledEdit* buddy_ = nullptr;
   std::int16_t min_ = 0;
   std::int16_t max_ = 100;
   std::int16_t position_ = 0;

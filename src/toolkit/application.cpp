@@ -1,0 +1,44 @@
+#include "core/error.h"
+#include "toolkit/backend.h"
+#include "toolkit/toolkit.h"
+
+namespace tk {
+
+bool dispatch(const Handler& handler) {
+  try {
+    handler();
+    return true;
+  } catch (const core::Error& error) {
+    showErrorBox(error.what());
+  } catch (...) {
+    // Anything that is not one of our errors has no text the user could act on.
+    showErrorBox("");
+  }
+  return false;
+}
+
+void showErrorBox(const std::string& message) {
+  backend::showMessage(core::errorBoxText(message), Application::title(), Icon::stop);
+}
+
+void showMessage(const std::string& text, const std::string& caption, Icon icon) {
+  backend::showMessage(text, caption, icon);
+}
+
+int liveFontCount() {
+  return backend::liveFontCount();
+}
+
+void Application::initialize(int argc, char** argv) {
+  backend::initialize(argc, argv);
+}
+
+std::string Application::programPath() {
+  return backend::programPath();
+}
+
+std::string Application::title() {
+  return core::applicationTitle(programPath());
+}
+
+}  // namespace tk

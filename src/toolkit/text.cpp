@@ -1,0 +1,52 @@
+#include <algorithm>
+
+#include "toolkit/backend.h"
+#include "toolkit/toolkit.h"
+
+namespace tk {
+namespace {
+
+constexpr int tabStopChars = 8;
+
+// Splits a line at tabs into runs, each starting at the next stop after the previous run.
+void layoutLine(const Font& font, std::string_view line, int y, std::vector<TextRun>& runs) {
+  const int stop = std::max(1, tabStopChars * backend::averageCharWidth(font));
+  int x = 0;
+  while (true) {
+    const auto tab = line.find('\t');
+    std::string run(line.substr(0, tab));
+    const int width = backend::textWidth(font, run);
+    if (!run.empty()) runs.push_back({x, y, std::move(run)});
+    if (tab == std::string_view::npos) return;
+    x = (x + width) / stop * stop + stop;
+    line.remove_prefix(tab + 1);
+  }
+}
+
+}  // namespace
+
+std::vector<TextRun> layoutText(const Font& font, const std::string& text) {
+  std::vector<TextRun> runs;
+  const int lineHeight = backend::lineHeight(font);
+  std::string_view rest(text);
+  for (int y = 0;; y += lineHeight) {
+    const auto end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    layoutLine(font, line, y, runs);
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
+  }
+  return runs;
+}
+
+Size measureText(const Font& font, const std::string& text) {
+  Size size{0, backend::lineHeight(font) *
+                   static_cast<int>(1 + std::count(text.begin(), text.end(), '\n'))};
+  for (const TextRun& run : layoutText(font, text)) {
+    size.width = std::max(size.width, run.x + backend::textWidth(font, run.text));
+  }
+  return size;
+}
+
+}  // namespace tk
