@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "toolkit/backend.h"
 #include "toolkit/toolkit.h"
@@ -8,15 +10,18 @@ namespace {
 
 constexpr int tabStopChars = 8;
 
+// Positions are computed wide and saturated, since any font size may be asked for.
+int saturate(std::int64_t value) { return static_cast<int>(std::min<std::int64_t>(value, INT_MAX)); }
+
 // Splits a line at tabs into runs, each starting at the next stop after the previous run.
 void layoutLine(const Font& font, std::string_view line, int y, std::vector<TextRun>& runs) {
-  const int stop = std::max(1, tabStopChars * backend::averageCharWidth(font));
-  int x = 0;
+  const std::int64_t stop = std::max<std::int64_t>(1, std::int64_t{tabStopChars} * backend::averageCharWidth(font));
+  std::int64_t x = 0;
   while (true) {
     const auto tab = line.find('\t');
     std::string run(line.substr(0, tab));
-    const int width = backend::textWidth(font, run);
-    if (!run.empty()) runs.push_back({x, y, std::move(run)});
+    const std::int64_t width = backend::textWidth(font, run);
+    if (!run.empty()) runs.push_back({saturate(x), y, std::move(run)});
     if (tab == std::string_view::npos) return;
     x = (x + width) / stop * stop + stop;
     line.remove_prefix(tab + 1);
@@ -27,13 +32,13 @@ void layoutLine(const Font& font, std::string_view line, int y, std::vector<Text
 
 std::vector<TextRun> layoutText(const Font& font, const std::string& text) {
   std::vector<TextRun> runs;
-  const int lineHeight = backend::lineHeight(font);
+  const std::int64_t lineHeight = backend::lineHeight(font);
   std::string_view rest(text);
-  for (int y = 0;; y += lineHeight) {
+  for (std::int64_t y = 0;; y += lineHeight) {
     const auto end = rest.find('\n');
     std::string_view line = rest.substr(0, end);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    layoutLine(font, line, y, runs);
+    layoutLine(font, line, saturate(y), runs);
     if (end == std::string_view::npos) break;
     rest.remove_prefix(end + 1);
   }

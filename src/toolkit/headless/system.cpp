@@ -1,5 +1,7 @@
 // The headless message loop, message boxes, dialogs and text metrics.
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 
@@ -14,8 +16,11 @@ int modalDepth = 0;
 bool quitFlag = false;
 std::string programFile;
 
+// Metrics saturate rather than overflow, whatever font size is asked for.
+int saturate(std::int64_t value) { return static_cast<int>(std::min<std::int64_t>(value, INT_MAX)); }
+
 int cellHeight(const Font& font) {
-  if (font.height < 0) return -font.height;
+  if (font.height < 0) return saturate(-std::int64_t{font.height});
   return font.height > 0 ? font.height : 13;
 }
 
