@@ -1,0 +1,108 @@
+#include "core/atomicfile.h"
+
+#include <atomic>
+#include <cstdio>
+#include <random>
+
+#include "core/error.h"
+#include "core/os/file.h"
+
+namespace core {
+namespace {
+
+constexpr int kNameAttempts = 100;
+
+Error cannotCreate(const std::string& path) {
+  return Error(fillMessage(kCannotCreateMessage, path));
+}
+Error cannotWrite() {
+  return Error(std::string(kStreamWriteMessage));
+}
+
+// A hidden name beside the target that no other save picks at the same moment.
+std::string temporaryPathFor(const std::string& target) {
+  static std::atomic<std::uint64_t> sequence{std::random_device{}()};
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
+                static_cast<unsigned long long>(sequence.fetch_add(0x9E3779B97F4A7C15ULL)));
+  const std::size_t start = os::nameStart(target);
+  return target.substr(0, start) + "." + target.substr(start) + suffix;
+}
+
+// The temporary file until it has taken the target's place; removed if it never does.
+class TemporaryFile {
+ public:
+  TemporaryFile(std::string path, os::OutputFile file)
+      : path_(std::move(path)), file_(std::move(file)) {}
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~TemporaryFile() {
+    if (path_.empty()) return;
+    file_.close();
+    os::removeFile(path_);
+  }
+
+  void writeAll(std::string_view content) {
+    if (!file_.write(content) || !file_.flushToDisk() || !file_.close()) throw cannotWrite();
+  }
+
+  bool replace(const std::string& target) {
+    if (!os::renameOver(path_, target)) return false;
+    path_.clear();
+    return true;
+  }
+
+ private:
+  std::string path_;
+  os::OutputFile file_;
+};
+
+TemporaryFile createTemporaryBeside(const std::string& target, const std::string& path) {
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    std::string temporaryPath = temporaryPathFor(target);
+    os::OutputFile file;
+    switch (os::OutputFile::createNew(temporaryPath, target, file)) {
+      case os::CreateOutcome::created:
+        return TemporaryFile(std::move(temporaryPath), std::move(file));
+      case os::CreateOutcome::failed:
+        throw cannotCreate(path);
+      case os::CreateOutcome::nameTaken:
+        break;
+    }
+  }
+  throw cannotCreate(path);
+}
+
+// A device takes the bytes as they come; there is no file to replace and nothing to flush.
+void writeToDevice(const std::string& path, const std::string& device, std::string_view content) {
+  os::OutputFile file = os::OutputFile::openDevice(device);
+  if (!file.isOpen()) throw cannotCreate(path);
+  if (!file.write(content) || !file.close()) throw cannotWrite();
+}
+
+void checkReplaceable(const std::string& path, const std::string& target) {
+  if (!os::isWritable(target) || os::isLockedByOther(target)) throw cannotCreate(path);
+}
+
+}  // namespace
+
+void replaceFile(const std::string& path, std::string_view content) {
+  const std::string target = os::resolveLinks(path);
+  if (target.empty() || os::nameStart(target) == target.size()) throw cannotCreate(path);
+  switch (os::pathKind(target)) {
+    case os::PathKind::directory:
+      throw cannotCreate(path);
+    case os::PathKind::other:
+      return writeToDevice(path, target, content);
+    case os::PathKind::regularFile:
+      checkReplaceable(path, target);
+      break;
+    case os::PathKind::missing:
+      break;
+  }
+  TemporaryFile temporary = createTemporaryBeside(target, path);
+  temporary.writeAll(content);
+  if (!temporary.replace(target)) throw cannotCreate(path);
+}
+
+}  // namespace core

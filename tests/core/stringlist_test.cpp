@@ -1,0 +1,185 @@
+#include "core/stringlist.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/decimal.h"
+#include "core/error.h"
+#include "scratch.h"
+
+namespace {
+
+using core::testing::readBytes;
+using core::testing::ScratchDir;
+using core::testing::writeBytes;
+using Lines = std::vector<std::string>;
+
+Lines linesOf(const core::StringList& list) {
+  Lines lines;
+  for (int i = 0; i < list.count(); ++i) lines.emplace_back(list.at(i));
+  return lines;
+}
+
+core::StringList listOf(const Lines& lines) {
+  core::StringList list;
+  for (const auto& line : lines) list.add(line);
+  return list;
+}
+
+std::string errorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const core::Error& error) {
+    return error.what();
+  }
+  return "(no error)";
+}
+
+TEST(StringList, GivesBackEveryLineAsAdded) {
+  const Lines lines = {"0",
+                       "",
+                       "  Müller  ",
+                       "a\rb",
+                       "x\ny",
+                       std::string("\x80\xA0\xE4\xFF"),
+                       std::string(70000, 'z')};
+  EXPECT_EQ(linesOf(listOf(lines)), lines);
+}
+
+TEST(StringList, AddsDecimalTextOfValues) {
+  core::StringList list;
+  const std::vector<int> values = {0, 65, 13, 255, -1, INT_MIN, INT_MAX};
+  Lines expected;
+  for (const int value : values) {
+    list.addDecimal(value);
+    expected.push_back(core::decimalText(value));
+  }
+  EXPECT_EQ(linesOf(list), expected);
+}
+
+TEST(StringList, ClearedListStartsAfresh) {
+  core::StringList list = listOf({"alt", "älter"});
+  list.clear();
+  EXPECT_EQ(list.count(), 0);
+  list.add("neu");
+  EXPECT_EQ(linesOf(list), Lines{"neu"});
+}
+
+TEST(StringList, IndexOutsideTheListRaisesIndexErrorWithIt) {
+  const core::StringList five = listOf({"1", "2", "3", "4", "5"});
+  const std::vector<std::pair<int, std::string>> cases = {
+      {5, "(5)"}, {6, "(6)"}, {-1, "(-1)"}, {INT_MIN, "(-2147483648)"}, {INT_MAX, "(2147483647)"}};
+  for (const auto& [index, number] : cases) {
+    EXPECT_EQ(errorOf([&] { five.at(index); }), "Listenindex überschreitet das Maximum " + number);
+  }
+  EXPECT_EQ(errorOf([] { core::StringList().at(0); }), "Listenindex überschreitet das Maximum (0)");
+}
+
+struct LoadCase {
+  std::string name;
+  std::string bytes;
+  Lines lines;
+};
+
+const std::vector<LoadCase>& loadCases() {
+  static const std::vector<LoadCase> cases = {
+      {"crlf", "a\r\nb\r\n", {"a", "b"}},
+      {"lone cr", "a\rb\r", {"a", "b"}},
+      {"lone lf", "a\nb\n", {"a", "b"}},
+      {"mixed", "a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+      {"one line with end", "a\r\n", {"a"}},
+      {"empty second line", "a\r\n\r\n", {"a", ""}},
+      {"lf then cr", "a\n\rb", {"a", "", "b"}},
+      {"last line without end", "0\r\n500", {"0", "500"}},
+      {"only a line end", "\r\n", {""}},
+      {"empty file", "", {}},
+      {"nul ends the text", std::string("a\r\nb\0c\r\nd", 9), {"a", "b"}},
+      {"nul after cr", std::string("ab\r\0\ncd", 7), {"ab"}},
+      {"nul first", std::string("\0abc", 4), {}},
+      {"high bytes unchanged", "\x80\xE4\xFF\r\n\xA0", {"\x80\xE4\xFF", "\xA0"}},
+      {"blanks and tabs kept", " 120 \r\n\t", {" 120 ", "\t"}},
+  };
+  return cases;
+}
+
+TEST(StringListLoad, SplitsAtEveryKindOfLineEnd) {
+  const ScratchDir dir;
+  for (const auto& c : loadCases()) {
+    const std::string path = dir.file("Setup.txt");
+    writeBytes(path, c.bytes);
+    core::StringList list = listOf({"old"});
+    list.loadFromFile(path);
+    EXPECT_EQ(linesOf(list), c.lines) << c.name;
+  }
+}
+
+TEST(StringListLoad, UnreadableFileRaisesOpenErrorAndKeepsTheList) {
+  const ScratchDir dir;
+  const std::string locked = dir.file("locked.txt");
+  writeBytes(locked, "1\r\n");
+  const int holder = ::open(locked.c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  const std::vector<std::string> paths = {dir.file("missing.txt"), dir.path().string(), locked,
+                                          dir.file("no folder/Setup.txt")};
+  for (const auto& path : paths) {
+    core::StringList list = listOf({"kept"});
+    EXPECT_EQ(errorOf([&] { list.loadFromFile(path); }),
+              "Datei " + path + " kann nicht geöffnet werden");
+    EXPECT_EQ(linesOf(list), Lines{"kept"}) << path;
+  }
+  ::close(holder);
+}
+
+TEST(StringListSave, WritesEveryLineWithCrLf) {
+  const ScratchDir dir;
+  const std::string path = dir.file("log.txt");
+  core::StringList list;
+  for (const int byte : {0x41, 0x0D, 0xFF}) list.addDecimal(byte);
+  list.saveToFile(path);
+  EXPECT_EQ(readBytes(path), "65\r\n13\r\n255\r\n");
+}
+
+TEST(StringListSave, KeepsBytesAndLinesThroughSaveAndLoad) {
+  const ScratchDir dir;
+  const std::string path = dir.file("Setup.txt");
+  const Lines lines = {"0", "", "-20", "C:\\Messung\\Müller \xE4\xFF.txt", " 120"};
+  listOf(lines).saveToFile(path);
+  core::StringList loaded;
+  loaded.loadFromFile(path);
+  EXPECT_EQ(linesOf(loaded), lines);
+}
+
+TEST(StringListSave, EmptyListReplacesOlderFileWithEmptyOne) {
+  const ScratchDir dir;
+  const std::string path = dir.file("log.txt");
+  writeBytes(path, "1\r\n2\r\n");
+  core::StringList().saveToFile(path);
+  EXPECT_EQ(readBytes(path), "");
+  EXPECT_EQ(dir.names(), Lines{"log.txt"});
+}
+
+// Ten million lines of "255" must cost less than 16 bytes each with every unused byte the
+// containers hold, at every size on the way.
+TEST(StringListMemory, StaysBelowSixteenBytesPerShortLine) {
+  core::StringList list;
+  constexpr int kLines = 10'000'000;
+  for (int i = 1; i <= kLines; ++i) {
+    list.addDecimal(255);
+    if (i % 250'000 == 0) {
+      ASSERT_LT(list.reservedBytes(), 16.0 * i) << "after " << i << " lines";
+    }
+  }
+  std::printf("bytes per line for %d lines of \"255\": %.2f\n", kLines,
+              static_cast<double>(list.reservedBytes()) / kLines);
+  EXPECT_EQ(list.at(kLines - 1), "255");
+}
+
+}  // namespace
