@@ -20,7 +20,8 @@ class LayoutTest : public WindowsTest {
 TEST_F(LayoutTest, MainWindowAt600By380) {
   layoutAt(*fMain, 600, 380);
   const tk::Font font{"Arial", -32};
-  for (const tk::Label* label : {&fMain->lBaudRateUsed, &fMain->lComPortUsed, &fMain->lSchnittAct, &fMain->lTime}) {
+  for (const tk::Label* label :
+       {&fMain->lBaudRateUsed, &fMain->lComPortUsed, &fMain->lSchnittAct, &fMain->lTime}) {
     EXPECT_EQ(label->font(), font);
     EXPECT_EQ(label->width(), 580);
     EXPECT_EQ(label->height(), 60);
@@ -43,9 +44,11 @@ TEST_F(LayoutTest, MainWindowFollowsTheClientHeightNotMultiplesOfTheRowUnit) {
   layoutAt(*fMain, 600, 450);
   EXPECT_EQ(fMain->lTime.font(), (tk::Font{"Arial", -36}));
   EXPECT_EQ(fMain->bHolen.height(), 57);
-  const int tops[] = {fMain->lBaudRateUsed.top(), fMain->lComPortUsed.top(), fMain->lSchnittAct.top(),
-                      fMain->lTime.top(),         fMain->eDest.top(),        fMain->bBeenden.top()};
-  EXPECT_EQ(std::vector<int>(std::begin(tops), std::end(tops)), (std::vector<int>{23, 71, 118, 165, 307, 378}));
+  const int tops[] = {fMain->lBaudRateUsed.top(), fMain->lComPortUsed.top(),
+                      fMain->lSchnittAct.top(),   fMain->lTime.top(),
+                      fMain->eDest.top(),         fMain->bBeenden.top()};
+  EXPECT_EQ(std::vector<int>(std::begin(tops), std::end(tops)),
+            (std::vector<int>{23, 71, 118, 165, 307, 378}));
 }
 
 TEST_F(LayoutTest, MainWindowBelowNineteenPixelsGetsZeroHeights) {
@@ -76,7 +79,8 @@ TEST_F(LayoutTest, SetupDialogAt475By200) {
   EXPECT_EQ(boundsOf(fSetup->leRecTime), (tk::Rect{10, 130, 437, 24}));
   EXPECT_EQ(fSetup->leRecTime.captionSpacing(), 5);
   EXPECT_EQ(boundsOf(fSetup->udRecTime), (tk::Rect{447, 130, 18, 24}));
-  EXPECT_EQ(fSetup->udRecTime.font(), (tk::Font{"MS Sans Serif", -11})) << "the spinner keeps its font";
+  EXPECT_EQ(fSetup->udRecTime.font(), (tk::Font{"MS Sans Serif", -11}))
+      << "the spinner keeps its font";
   EXPECT_EQ(boundsOf(fSetup->bOk), (tk::Rect{10, 170, 222, 30}));
   EXPECT_EQ(boundsOf(fSetup->bAbbrechen), (tk::Rect{242, 170, 222, 30}));
 }

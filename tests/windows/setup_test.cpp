@@ -102,8 +102,8 @@ TEST_F(SetupTest, BaudRateTextIsReadAsAnIntegerOr9600) {
     int stored;
     bool restart;
   } cases[] = {
-      {9600, "abc", 9600, false}, {9600, "", 9600, false},   {19200, "abc", 9600, true},
-      {9600, "0", 0, true},       {9600, "-300", -300, true}, {9600, "$2580", 9600, false},
+      {9600, "abc", 9600, false},    {9600, "", 9600, false},       {19200, "abc", 9600, true},
+      {9600, "0", 0, true},          {9600, "-300", -300, true},    {9600, "$2580", 9600, false},
       {9600, " 38400", 38400, true}, {9600, "38400 ", 9600, false},
   };
   for (const Case& c : cases) {
