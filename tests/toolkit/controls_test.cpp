@@ -26,11 +26,11 @@ TEST_F(ControlsTest, LabelSizesItselfToItsTextKeepingItsLeftEdge) {
   } cases[] = {
       {"abc", 24, 16},
       {"", 0, 16},
-      {"a\tb", 64 + 8, 16},                 // tab stops every 8 characters (64 pixels)
-      {"12345678\tb", 128 + 8, 16},         // text up to a stop moves on to the next one
-      {"ab\ncdef", 32, 32},                 // line breaks honoured
+      {"a\tb", 64 + 8, 16},          // tab stops every 8 characters (64 pixels)
+      {"12345678\tb", 128 + 8, 16},  // text up to a stop moves on to the next one
+      {"ab\ncdef", 32, 32},          // line breaks honoured
       {"Verstrichen:\t1 von 240 s\n\t\t37", 128 + 11 * 8, 32},
-      {"Größe", 40, 16},                    // characters, not bytes
+      {"Größe", 40, 16},  // characters, not bytes
   };
   for (const Case& c : cases) {
     label.setText(c.text);
@@ -159,7 +159,8 @@ TEST(Accelerator, IsTheLetterAfterTheAmpersand) {
   struct Case {
     const char* caption;
     char letter;
-  } cases[] = {{"&Daten holen", 'd'}, {"D&urchsuchen", 'u'}, {"OK", 0}, {"A&&B", 0}, {"A&&&B", 'b'}, {"x&", 0}};
+  } cases[] = {{"&Daten holen", 'd'}, {"D&urchsuchen", 'u'}, {"OK", 0},
+               {"A&&B", 0},           {"A&&&B", 'b'},        {"x&", 0}};
   for (const Case& c : cases) {
     tk::Button button(window, c.caption);
     EXPECT_EQ(button.accelerator(), c.letter) << c.caption;

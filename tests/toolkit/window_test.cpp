@@ -71,7 +71,8 @@ TEST_F(WindowTest, ResizeRunsOnEveryChangeOfSizeOnly) {
   dialog.setHeight(300);
   dialog.setHeight(300);
   EXPECT_EQ(layouts, 2);
-  EXPECT_EQ(dialog.clientSize(), (tk::Size{500 - headless::frameWidth, 300 - headless::frameHeight}));
+  EXPECT_EQ(dialog.clientSize(),
+            (tk::Size{500 - headless::frameWidth, 300 - headless::frameHeight}));
   EXPECT_EQ((tk::Rect{dialog.left(), dialog.top(), dialog.width(), dialog.height()}),
             (tk::Rect{50, 60, 500, 300}));
 }
