@@ -1,5 +1,6 @@
 #include "core/atomicfile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <random>
@@ -17,6 +18,11 @@ Error cannotCreate(const std::string& path) {
 }
 Error cannotWrite() {
   return Error(std::string(kStreamWriteMessage));
+}
+
+bool writePieces(os::OutputFile& file, std::span<const std::string_view> pieces) {
+  return std::all_of(pieces.begin(), pieces.end(),
+                     [&](std::string_view piece) { return file.write(piece); });
 }
 
 // A hidden name beside the target that no other save picks at the same moment.
@@ -42,8 +48,8 @@ class TemporaryFile {
     os::removeFile(path_);
   }
 
-  void writeAll(std::string_view content) {
-    if (!file_.write(content) || !file_.flushToDisk() || !file_.close()) throw cannotWrite();
+  void writeAll(std::span<const std::string_view> pieces) {
+    if (!writePieces(file_, pieces) || !file_.flushToDisk() || !file_.close()) throw cannotWrite();
   }
 
   bool replace(const std::string& target) {
@@ -74,10 +80,11 @@ TemporaryFile createTemporaryBeside(const std::string& target, const std::string
 }
 
 // A device takes the bytes as they come; there is no file to replace and nothing to flush.
-void writeToDevice(const std::string& path, const std::string& device, std::string_view content) {
+void writeToDevice(const std::string& path, const std::string& device,
+                   std::span<const std::string_view> pieces) {
   os::OutputFile file = os::OutputFile::openDevice(device);
   if (!file.isOpen()) throw cannotCreate(path);
-  if (!file.write(content) || !file.close()) throw cannotWrite();
+  if (!writePieces(file, pieces) || !file.close()) throw cannotWrite();
 }
 
 void checkReplaceable(const std::string& path, const std::string& target) {
@@ -86,14 +93,14 @@ void checkReplaceable(const std::string& path, const std::string& target) {
 
 }  // namespace
 
-void replaceFile(const std::string& path, std::string_view content) {
+void replaceFile(const std::string& path, std::span<const std::string_view> pieces) {
   const std::string target = os::resolveLinks(path);
   if (target.empty() || os::nameStart(target) == target.size()) throw cannotCreate(path);
   switch (os::pathKind(target)) {
     case os::PathKind::directory:
       throw cannotCreate(path);
     case os::PathKind::other:
-      return writeToDevice(path, target, content);
+      return writeToDevice(path, target, pieces);
     case os::PathKind::regularFile:
       checkReplaceable(path, target);
       break;
@@ -101,8 +108,12 @@ void replaceFile(const std::string& path, std::string_view content) {
       break;
   }
   TemporaryFile temporary = createTemporaryBeside(target, path);
-  temporary.writeAll(content);
+  temporary.writeAll(pieces);
   if (!temporary.replace(target)) throw cannotCreate(path);
+}
+
+void replaceFile(const std::string& path, std::string_view content) {
+  replaceFile(path, std::span<const std::string_view>(&content, 1));
 }
 
 }  // namespace core

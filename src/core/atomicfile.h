@@ -4,6 +4,7 @@
 // it was and leaves no temporary file behind.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -12,13 +13,17 @@ namespace core {
 inline constexpr std::string_view kCannotCreateMessage = "Datei %s kann nicht erstellt werden";
 inline constexpr std::string_view kStreamWriteMessage = "Stream-Schreibfehler";
 
-// Creates the file `path`, or replaces an existing one, holding exactly `content`.
+// Creates the file `path`, or replaces an existing one, holding exactly the `pieces`, one
+// after another.
 // A symbolic link as `path` is followed: the link stays, the file it names is replaced.
 // A device or FIFO cannot be replaced and is written in place.
 // Raises core::Error "Datei %s kann nicht erstellt werden" (with `path` unchanged) when the
 // file cannot be created or replaced: an empty name, a directory, a missing folder, no right
 // to write, a file that another program holds open for exclusive access. Raises
 // "Stream-Schreibfehler" when the content cannot be written completely (a full disk).
+void replaceFile(const std::string& path, std::span<const std::string_view> pieces);
+
+// The same with the content in one piece.
 void replaceFile(const std::string& path, std::string_view content);
 
 }  // namespace core

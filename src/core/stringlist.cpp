@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstring>
+#include <stdexcept>
 
 #include "core/atomicfile.h"
 #include "core/decimal.h"
@@ -13,6 +15,10 @@ namespace core {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
+// Chunks double from small, so a list of a few lines stays small, up to a size that keeps
+// each allocation quick and the room left unused at the end negligible.
+constexpr std::size_t kFirstChunk = 256;
+constexpr std::size_t kLargestChunk = 1 << 20;
 
 // Where the line break that ends the first line of `text` begins, and where the next line
 // begins after it.
@@ -26,26 +32,37 @@ std::pair<std::size_t, std::size_t> firstLineBreak(std::string_view text) {
 }  // namespace
 
 void StringList::add(std::string_view line) {
-  reserveForAppend(text_, line.size() + kLineEnd.size());
-  text_.insert(text_.end(), line.begin(), line.end());
-  endLine();
+  appendLine(line.data(), line.size());
 }
 
 void StringList::addDecimal(int value) {
   char digits[16];
   const auto result = std::to_chars(std::begin(digits), std::end(digits), value);
-  reserveForAppend(text_, static_cast<std::size_t>(result.ptr - digits) + kLineEnd.size());
-  text_.insert(text_.end(), digits, result.ptr);
-  endLine();
+  appendLine(digits, static_cast<std::size_t>(result.ptr - digits));
 }
 
-void StringList::endLine() {
-  text_.insert(text_.end(), kLineEnd.begin(), kLineEnd.end());
-  ends_.push(text_.size());
+void StringList::appendLine(const char* bytes, std::size_t size) {
+  if (size > UINT32_MAX - kLineEnd.size()) throw std::length_error("line of 4 GiB or more");
+  Chunk& chunk = chunkWithRoomFor(size + kLineEnd.size());
+  char* out = chunk.bytes.get() + chunk.used;
+  if (size > 0) std::memcpy(out, bytes, size);
+  std::memcpy(out + size, kLineEnd.data(), kLineEnd.size());
+  chunk.used += size + kLineEnd.size();
+  ends_.push_back(static_cast<std::uint32_t>(chunk.used));
+}
+
+StringList::Chunk& StringList::chunkWithRoomFor(std::size_t size) {
+  if (!chunks_.empty() && chunks_.back().capacity - chunks_.back().used >= size) {
+    return chunks_.back();
+  }
+  const std::size_t previous = chunks_.empty() ? 0 : chunks_.back().capacity;
+  const std::size_t capacity = std::max(size, std::clamp(previous * 2, kFirstChunk, kLargestChunk));
+  return chunks_.emplace_back(
+      Chunk{std::make_unique_for_overwrite<char[]>(capacity), capacity, 0, ends_.size()});
 }
 
 void StringList::clear() {
-  text_.clear();
+  chunks_.clear();
   ends_.clear();
 }
 
@@ -53,14 +70,21 @@ int StringList::count() const {
   return static_cast<int>(std::min<std::size_t>(ends_.size(), INT_MAX));
 }
 
+const StringList::Chunk& StringList::chunkOf(std::size_t line) const {
+  const auto after = std::upper_bound(
+      chunks_.begin(), chunks_.end(), line,
+      [](std::size_t wanted, const Chunk& chunk) { return wanted < chunk.firstLine; });
+  return *(after - 1);
+}
+
 std::string_view StringList::at(int index) const {
   if (index < 0 || index >= count()) {
     throw Error(fillMessage(kIndexErrorMessage, decimalText(index)));
   }
   const auto line = static_cast<std::size_t>(index);
-  const std::size_t start = ends_.startOf(line);
-  const std::size_t length = ends_.endOf(line) - start - kLineEnd.size();
-  return {text_.data() + start, length};
+  const Chunk& chunk = chunkOf(line);
+  const std::size_t start = line == chunk.firstLine ? 0 : ends_[line - 1];
+  return {chunk.bytes.get() + start, ends_[line] - start - kLineEnd.size()};
 }
 
 void StringList::loadFromFile(const std::string& path) {
@@ -80,11 +104,16 @@ void StringList::appendLinesOf(std::string_view text) {
 }
 
 void StringList::saveToFile(const std::string& path) const {
-  replaceFile(path, std::string_view(text_.data(), text_.size()));
+  std::vector<std::string_view> pieces;
+  pieces.reserve(chunks_.size());
+  for (const Chunk& chunk : chunks_) pieces.emplace_back(chunk.bytes.get(), chunk.used);
+  replaceFile(path, pieces);
 }
 
 std::size_t StringList::reservedBytes() const {
-  return text_.capacity() + ends_.reservedBytes();
+  std::size_t bytes = chunks_.capacity() * sizeof(Chunk) + ends_.reservedBytes();
+  for (const Chunk& chunk : chunks_) bytes += chunk.capacity;
+  return bytes;
 }
 
 }  // namespace core

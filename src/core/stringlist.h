@@ -1,17 +1,20 @@
 // An ordered list of 8-bit text lines: the settings file's lines and a recording's values.
 //
-// The list is built for recordings of tens of millions of short lines. All lines live in
-// one text buffer, each followed by CR LF, so that the buffer is byte for byte the file
-// that saving writes; a compact index notes where each line ends. Text is never
-// transcoded: the bytes of a line go in and come out unchanged.
+// The list is built for recordings of tens of millions of short lines, appended on the main
+// thread while bytes keep arriving. Lines are stored as they will be saved, each followed by
+// CR LF, in text chunks that are filled one after another and never move, with a 32-bit end
+// per line: about 9 bytes for a line "255", and appending never stops to copy what is
+// stored. Saving writes the chunks as they are. Text is never transcoded: the bytes of a
+// line go in and come out unchanged.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/lineindex.h"
+#include "core/blockarray.h"
 
 namespace core {
 
@@ -25,7 +28,7 @@ class StringList {
   void addDecimal(int value);
   void clear();
   int count() const;
-  // The line at `index`; valid until the list next changes. An index outside 0 to
+  // The line at `index`; valid until the list is cleared or loaded. An index outside 0 to
   // count() - 1 raises core::Error "Listenindex überschreitet das Maximum (%d)" with it.
   std::string_view at(int index) const;
 
@@ -42,11 +45,20 @@ class StringList {
   std::size_t reservedBytes() const;
 
  private:
-  void appendLinesOf(std::string_view text);
-  void endLine();
+  struct Chunk {
+    std::unique_ptr<char[]> bytes;
+    std::size_t capacity = 0;
+    std::size_t used = 0;
+    std::size_t firstLine = 0;
+  };
 
-  std::vector<char> text_;
-  LineIndex<std::uint32_t> ends_;
+  void appendLine(const char* bytes, std::size_t size);
+  Chunk& chunkWithRoomFor(std::size_t size);
+  const Chunk& chunkOf(std::size_t line) const;
+  void appendLinesOf(std::string_view text);
+
+  std::vector<Chunk> chunks_;
+  BlockArray<std::uint32_t> ends_;  // where each line's CR LF ends, within its chunk
 };
 
 }  // namespace core

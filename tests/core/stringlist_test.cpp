@@ -54,6 +54,16 @@ TEST(StringList, GivesBackEveryLineAsAdded) {
   EXPECT_EQ(linesOf(listOf(lines)), lines);
 }
 
+// Lines of every length fill chunk after chunk; a long line gets a chunk of its own.
+TEST(StringList, GivesBackLinesAcrossManyChunks) {
+  Lines lines;
+  for (int i = 0; i < 30000; ++i)
+    lines.push_back(std::string(static_cast<std::size_t>(i % 97), 'a' + i % 26));
+  lines.insert(lines.begin() + 20000, std::string(3u << 20, 'L'));
+  lines.insert(lines.begin() + 20001, "");
+  EXPECT_EQ(linesOf(listOf(lines)), lines);
+}
+
 TEST(StringList, AddsDecimalTextOfValues) {
   core::StringList list;
   const std::vector<int> values = {0, 65, 13, 255, -1, INT_MIN, INT_MAX};
