@@ -1,0 +1,84 @@
+// The platform's serial communications, as the port opening and the worker use them.
+//
+// Each operation mirrors one Windows call, so that the Win32 implementation maps one to
+// one and the portable code reads the same on every platform:
+//   open          CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+//                             FILE_FLAG_OVERLAPPED, nullptr)
+//   getLineState  GetCommState into a zero-filled DCB
+//   setLineState  SetCommState
+//   createEvent   CreateEventA(nullptr, TRUE, FALSE, nullptr)
+//   waitingBytes  ClearCommError, giving COMSTAT::cbInQue
+//   read          ReadFile, waiting until the read has completed
+//   write         WriteFile, not waiting for the bytes to go out
+//   sleepOneMs    Sleep(1)
+// Results are reported as the Windows calls report them; the callers decide what to look at.
+//
+// The implementation in use is the platform's unless a test has installed another one
+// (the scripted fake) with use().
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace comm {
+
+// A port handle: a file descriptor on POSIX, a HANDLE's value on Windows.
+using Handle = std::intptr_t;
+inline constexpr Handle invalidHandle = -1;  // INVALID_HANDLE_VALUE
+
+// A completion event's value; noEvent is the null handle that a failed creation returns.
+using Event = std::intptr_t;
+inline constexpr Event noEvent = 0;
+
+inline constexpr std::uint8_t oneStopBit = 0;   // ONESTOPBIT
+inline constexpr std::uint8_t twoStopBits = 2;  // TWOSTOPBITS
+
+// The line settings of a port, like a DCB: the three fields the program changes, and the
+// platform's own record of everything else (parity, flow control, modem lines, special
+// characters), which setLineState gives back to the port unchanged.
+struct LineState {
+  std::uint32_t baudRate = 0;
+  std::uint8_t byteSize = 0;
+  std::uint8_t stopBits = oneStopBit;
+  alignas(std::max_align_t) std::array<std::byte, 128> platform{};
+};
+
+// The record of the worker's transfers, like an OVERLAPPED: all zero but the completion
+// event. `platform` is room for what a platform keeps of a transfer still in progress.
+struct Transfer {
+  Event event = noEvent;
+  alignas(std::max_align_t) std::array<std::byte, 64> platform{};
+};
+
+class Comm {
+ public:
+  virtual ~Comm() = default;
+
+  // Opens the device for reading and writing, exclusively, only if it exists, for
+  // asynchronous transfers. Returns invalidHandle on failure.
+  virtual Handle open(const std::string& deviceName) = 0;
+  virtual bool getLineState(Handle port, LineState& state) = 0;
+  virtual bool setLineState(Handle port, const LineState& state) = 0;
+  virtual Event createEvent() = 0;
+  // Clears the port's line errors and reports the count of received bytes waiting.
+  virtual bool waitingBytes(Handle port, std::uint32_t& waiting) = 0;
+  // Reads up to buffer.size() received bytes and waits for the read to complete.
+  virtual bool read(Handle port, Transfer& transfer, std::span<std::uint8_t> buffer,
+                    std::uint32_t& count) = 0;
+  // Hands the bytes to the port; every byte reaches the line unchanged and in order.
+  virtual bool write(Handle port, Transfer& transfer, std::span<const std::uint8_t> bytes) = 0;
+  virtual void sleepOneMs() = 0;
+};
+
+// The implementation in use.
+Comm& current();
+// The platform's own implementation.
+Comm& platform();
+// Installs a replacement (for tests); null restores the platform's. The replacement must
+// outlive its use.
+void use(Comm* replacement);
+
+}  // namespace comm

@@ -1,0 +1,194 @@
+// The comm operations on POSIX terminals. Device names map to paths in device_path.cpp;
+// baud rates beyond the B constants go through linux_baud.cpp.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "serial/comm/comm.h"
+#include "serial/comm/device_path.h"
+#include "serial/comm/linux_baud.h"
+
+namespace comm {
+
+namespace {
+
+static_assert(sizeof(termios) <= sizeof(LineState{}.platform));
+
+int descriptor(Handle port) {
+  return static_cast<int>(port);
+}
+
+// Exclusive like a Windows port opened with share mode 0. TIOCEXCL keeps out later opens
+// by other programs, but root passes it; the flock holds for everyone who asks for it.
+bool claimExclusively(int fd) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return false;
+  if (::isatty(fd)) ::ioctl(fd, TIOCEXCL);
+  return true;
+}
+
+// Byte-transparent, as a Windows port always is. Parity, flow control and the modem-line
+// settings are left as the port has them.
+void makeRaw(termios& settings) {
+  // PARMRK would double every 0xFF, ISTRIP clear bit 7, BRKINT flush the queues on a break.
+  settings.c_iflag &= ~(INLCR | IGNCR | ICRNL | IUCLC | ISTRIP | PARMRK | BRKINT);
+  settings.c_oflag &= ~OPOST;
+  settings.c_lflag &= ~(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN);
+  settings.c_cflag |= CREAD;
+  settings.c_cc[VMIN] = 0;
+  settings.c_cc[VTIME] = 0;
+}
+
+bool applyByteSize(termios& settings, std::uint8_t byteSize) {
+  static constexpr tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
+  if (byteSize < 5 || byteSize > 8) return false;
+  settings.c_cflag = (settings.c_cflag & ~CSIZE) | sizes[byteSize - 5];
+  return true;
+}
+
+std::uint8_t byteSizeOf(const termios& settings) {
+  switch (settings.c_cflag & CSIZE) {
+    case CS5:
+      return 5;
+    case CS6:
+      return 6;
+    case CS7:
+      return 7;
+    default:
+      return 8;
+  }
+}
+
+speed_t standardSpeed(std::uint32_t rate) {
+  struct Entry {
+    std::uint32_t rate;
+    speed_t speed;
+  };
+  static constexpr Entry table[] = {
+      {50, B50},       {75, B75},         {110, B110},       {134, B134},       {150, B150},
+      {200, B200},     {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
+      {2400, B2400},   {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+      {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600}};
+  for (const Entry& entry : table) {
+    if (entry.rate == rate) return entry.speed;
+  }
+  return B0;
+}
+
+// The B constants go through termios itself; any other rate through termios2. Rate 0 would
+// mean "hang up" (drop DTR) on POSIX: like any rate the port cannot take, it is refused and
+// the speed stays as it was.
+bool applySettings(int fd, termios& settings, std::uint32_t rate) {
+  const speed_t speed = standardSpeed(rate);
+  if (speed != B0) {
+    ::cfsetispeed(&settings, speed);
+    ::cfsetospeed(&settings, speed);
+  }
+  if (::tcsetattr(fd, TCSANOW, &settings) != 0) return false;
+  if (speed != B0) return true;
+  return rate != 0 && linux_baud::writeBaudRate(fd, rate);
+}
+
+bool waitUntilWritable(int fd) {
+  pollfd watch{fd, POLLOUT, 0};
+  while (::poll(&watch, 1, -1) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return (watch.revents & (POLLERR | POLLHUP | POLLNVAL)) == 0;
+}
+
+class PosixComm final : public Comm {
+ public:
+  Handle open(const std::string& deviceName) override {
+    const std::string path = devicePath(deviceName);
+    if (path.empty()) return invalidHandle;
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return invalidHandle;
+    if (!claimExclusively(fd)) {
+      ::close(fd);
+      return invalidHandle;
+    }
+    return fd;
+  }
+
+  // Fails for anything that is not a terminal, like GetCommState on a plain file.
+  bool getLineState(Handle port, LineState& state) override {
+    termios settings{};
+    if (::tcgetattr(descriptor(port), &settings) != 0) return false;
+    if (!linux_baud::readBaudRate(descriptor(port), state.baudRate)) {
+      state.baudRate = 0;
+    }
+    state.byteSize = byteSizeOf(settings);
+    state.stopBits = (settings.c_cflag & CSTOPB) ? twoStopBits : oneStopBit;
+    std::memcpy(state.platform.data(), &settings, sizeof settings);
+    return true;
+  }
+
+  bool setLineState(Handle port, const LineState& state) override {
+    termios settings{};
+    std::memcpy(&settings, state.platform.data(), sizeof settings);
+    if (!applyByteSize(settings, state.byteSize)) return false;
+    if (state.stopBits == oneStopBit) {
+      settings.c_cflag &= ~CSTOPB;
+    } else {
+      settings.c_cflag |= CSTOPB;
+    }
+    makeRaw(settings);
+    return applySettings(descriptor(port), settings, state.baudRate);
+  }
+
+  // Writes complete before write() returns, so no transfer ever needs signalling; any
+  // non-null value will do.
+  Event createEvent() override { return 1; }
+
+  // Line errors need no clearing here: the driver reports them in the data or not at all.
+  bool waitingBytes(Handle port, std::uint32_t& waiting) override {
+    int count = 0;
+    if (::ioctl(descriptor(port), FIONREAD, &count) != 0) return false;
+    waiting = count > 0 ? static_cast<std::uint32_t>(count) : 0;
+    return true;
+  }
+
+  bool read(Handle port, Transfer&, std::span<std::uint8_t> buffer, std::uint32_t& count) override {
+    count = 0;
+    const ssize_t got = ::read(descriptor(port), buffer.data(), buffer.size());
+    if (got < 0) return false;
+    count = static_cast<std::uint32_t>(got);
+    return true;
+  }
+
+  // The descriptor is non-blocking; a full output buffer is waited out so that the bytes
+  // go out whole and in order. A hung-up line ends the wait.
+  bool write(Handle port, Transfer&, std::span<const std::uint8_t> bytes) override {
+    const int fd = descriptor(port);
+    while (!bytes.empty()) {
+      const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+      if (put > 0) {
+        bytes = bytes.subspan(static_cast<std::size_t>(put));
+      } else if (put < 0 && errno != EINTR && errno != EAGAIN) {
+        return false;
+      } else if (put == 0 || errno == EAGAIN) {
+        if (!waitUntilWritable(fd)) return false;
+      }
+    }
+    return true;
+  }
+
+  void sleepOneMs() override { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+};
+
+}  // namespace
+
+Comm& platform() {
+  static PosixComm posix;
+  return posix;
+}
+
+}  // namespace comm

@@ -1,0 +1,172 @@
+// The device simulator: its payloads and command line, and the program's serial link
+// against it the way the integration tests and the demo use it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "options.h"
+#include "payload.h"
+#include "serial/queues.h"
+#include "serial/sio.h"
+#include "support.h"
+#include "toolkit/headless/headless.h"
+
+namespace {
+
+using serial_test::collectRx;
+using serial_test::counting;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes firstBytes(const devsim::Payload& payload, std::size_t count) {
+  Bytes bytes;
+  for (std::size_t i = 0; i < count; ++i) bytes.push_back(payload.at(i));
+  return bytes;
+}
+
+TEST(DevsimPayload, PatternsRepeatTheirCycle) {
+  const struct {
+    const char* name;
+    Bytes start;
+    std::uint64_t cycle;
+  } cases[] = {{"count", {0, 1, 2, 3}, 256},
+               {"zero", {0, 0, 0}, 256},
+               {"ff", {255, 255, 255}, 256},
+               {"hex:00ff0D0a", {0x00, 0xFF, 0x0D, 0x0A, 0x00, 0xFF}, 4}};
+  for (const auto& c : cases) {
+    const auto payload = devsim::Payload::named(c.name);
+    ASSERT_TRUE(payload) << c.name;
+    EXPECT_EQ(firstBytes(*payload, c.start.size()), c.start) << c.name;
+    EXPECT_EQ(payload->cycleLength(), c.cycle) << c.name;
+    EXPECT_EQ(payload->at(c.cycle + 1), payload->at(1)) << c.name;
+  }
+  for (const char* bad : {"", "counting", "hex:", "hex:0", "hex:0g", "HEX:00"}) {
+    EXPECT_FALSE(devsim::Payload::named(bad)) << bad;
+  }
+}
+
+TEST(DevsimPayload, TheInstrumentSendsFortyPrintableLinesEndingInCrLf) {
+  const auto payload = devsim::Payload::named("instrument");
+  ASSERT_TRUE(payload);
+  const Bytes bytes = firstBytes(*payload, payload->cycleLength());
+  std::string text(bytes.begin(), bytes.end());
+  int lines = 0;
+  for (std::size_t end; (end = text.find("\r\n")) != std::string::npos; ++lines) {
+    const std::string line = text.substr(0, end);
+    EXPECT_FALSE(line.empty());
+    for (const char c : line) EXPECT_TRUE(c >= 0x20 && c < 0x7F) << line;
+    text.erase(0, end + 2);
+  }
+  EXPECT_EQ(lines, 40);
+  EXPECT_TRUE(text.empty()) << "the cycle ends mid-line";
+}
+
+TEST(DevsimOptions, ReadsEveryOption) {
+  const auto parsed = devsim::parseOptions(
+      {"--link", "COM2",         "--pattern", "count",        "--bytes",   "0x100",  "--rate",
+       "500",    "--stream",     "--once",    "--unprompted", "--request", "0x0d",   "--report",
+       "r.txt",  "--ready-file", "ok",        "--timeout",    "30",        "--quiet"});
+  ASSERT_EQ(parsed.error, "");
+  const devsim::Options& o = parsed.options;
+  EXPECT_EQ(o.link, "COM2");
+  EXPECT_EQ(o.pattern, "count");
+  EXPECT_EQ(o.bytes, 256u);
+  EXPECT_EQ(o.rate, 500u);
+  EXPECT_TRUE(o.stream && o.once && o.unprompted && o.quiet);
+  EXPECT_EQ(o.request, 0x0D);
+  EXPECT_EQ(o.reportFile, "r.txt");
+  EXPECT_EQ(o.readyFile, "ok");
+  EXPECT_EQ(o.timeoutSeconds, 30u);
+}
+
+TEST(DevsimOptions, RefusesBadCommandLines) {
+  const std::vector<std::vector<std::string>> bad = {{},
+                                                     {"--pattern", "count"},
+                                                     {"--link"},
+                                                     {"--link", ""},
+                                                     {"--link", "COM1", "--bytes", "-1"},
+                                                     {"--link", "COM1", "--bytes", "12k"},
+                                                     {"--link", "COM1", "--rate", "0x"},
+                                                     {"--link", "COM1", "--request", "256"},
+                                                     {"--link", "COM1", "--speed", "9600"},
+                                                     {"COM1"}};
+  for (const auto& arguments : bad) {
+    EXPECT_NE(devsim::parseOptions(arguments).error, "") << ::testing::PrintToString(arguments);
+  }
+  EXPECT_EQ(devsim::parseOptions({"--help"}).error, "");
+}
+
+std::string fileText(const std::string& path) {
+  std::ostringstream text;
+  text << std::ifstream(path).rdbuf();
+  return text.str();
+}
+
+bool entryExists(const char* path) {
+  struct stat info {};
+  return ::lstat(path, &info) == 0;
+}
+
+// The program's side: the worker running, COM1 opened at 115200 baud.
+class LinkToDevsim : public ::testing::Test {
+ protected:
+  ~LinkToDevsim() override { SioStop = 1; }  // the worker ends with the process
+  void startProgram() {
+    SioThread = new TSio(false);
+    ASSERT_EQ(OpenComPort(0, 115200), 1);
+  }
+  serial_test::TempDirectory directory;
+};
+
+TEST_F(LinkToDevsim, TheAnswerToTheRequestArrivesWhole) {
+  serial_test::Devsim device({"--link", "COM1", "--pattern", "count", "--bytes", "3000"});
+  ASSERT_TRUE(device.waitForLine("ready COM1 /dev/pts/"));
+  startProgram();
+  TxPut(0x41);
+  EXPECT_EQ(collectRx(3000), counting(3000));
+  EXPECT_TRUE(device.waitForLine("sent 3000"));
+  EXPECT_EQ(device.stop(), 0);
+  EXPECT_EQ(device.waitForLine("done"), "done received=1 requests=1 sent=3000");
+  EXPECT_FALSE(entryExists("COM1")) << "the link was left behind";
+}
+
+TEST_F(LinkToDevsim, OnceAnswersOnlyTheFirstRequestAndReportsWhatArrived) {
+  serial_test::Devsim device({"--link", "COM1", "--once", "--pattern", "hex:00ff", "--bytes", "200",
+                              "--rate", "4000", "--report", "report.txt"});
+  ASSERT_TRUE(device.waitForLine("ready"));
+  startProgram();
+  TxPut(0x41);
+  const Bytes answer = collectRx(200);
+  ASSERT_EQ(answer.size(), 200u);
+  for (std::size_t i = 0; i < answer.size(); ++i) ASSERT_EQ(answer[i], i % 2 ? 0xFF : 0x00);
+  TxPut(0x42);
+  TxPut(0x41);
+  EXPECT_TRUE(device.waitForLine("request 2"));
+  EXPECT_EQ(device.stop(), 0);
+  EXPECT_EQ(fileText("report.txt"), "received=3\nrequests=2\nsent=200\nreceived_bytes=65 66 65\n");
+}
+
+TEST_F(LinkToDevsim, AStreamGoesOnUntilTheDeviceIsStopped) {
+  serial_test::Devsim device({"--link", "COM1", "--stream", "--pattern", "count"});
+  ASSERT_TRUE(device.waitForLine("ready"));
+  startProgram();
+  TxPut(0x41);
+  EXPECT_EQ(collectRx(20'000), counting(20'000));
+  EXPECT_EQ(device.stop(), 0);
+}
+
+TEST_F(LinkToDevsim, ReplacesAStaleLinkButNothingElse) {
+  std::ofstream("COM2") << "keep me";
+  serial_test::Devsim refused({"--link", "COM2"});
+  EXPECT_NE(refused.wait(), 0);
+  EXPECT_EQ(fileText("COM2"), "keep me");
+
+  ASSERT_EQ(::symlink("/nonexistent/old-device", "COM1"), 0);
+  serial_test::Devsim device({"--link", "COM1"});
+  ASSERT_TRUE(device.waitForLine("ready"));
+  startProgram();
+  EXPECT_EQ(device.stop(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,215 @@
+// The worker's passes on the scripted port. hold() parks the worker in its sleep, so a test
+// can set up a pass exactly; passes are told apart by the sleeps in the call record.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "serial/comm/fake.h"
+#include "serial/queues.h"
+#include "serial/sio.h"
+#include "support.h"
+#include "toolkit/headless/headless.h"
+
+namespace {
+
+using comm::Fake;
+using Op = Fake::Op;
+using serial_test::collectRx;
+using serial_test::counting;
+using serial_test::putTx;
+using Bytes = std::vector<std::uint8_t>;
+
+// The calls of each pass from the given call onwards, one vector per pass; `first` is a
+// call count taken while the worker was held in its sleep, so passes[0] is the next pass.
+std::vector<std::vector<Fake::Call>> passesFrom(const Fake& fake, std::size_t first) {
+  std::vector<std::vector<Fake::Call>> passes(1);
+  const auto calls = fake.calls();
+  for (std::size_t i = first; i < calls.size(); ++i) {
+    if (calls[i].op == Op::sleep) {
+      passes.emplace_back();
+    } else {
+      passes.back().push_back(calls[i]);
+    }
+  }
+  return passes;
+}
+
+std::size_t countOf(const std::vector<Fake::Call>& calls, Op op) {
+  return static_cast<std::size_t>(
+      std::count_if(calls.begin(), calls.end(), [&](const Fake::Call& c) { return c.op == op; }));
+}
+
+class WorkerOnFake : public ::testing::Test {
+ protected:
+  WorkerOnFake() { comm::use(&fake); }
+  ~WorkerOnFake() override {
+    fake.release();
+    SioStop = 1;
+    delete SioThread;
+    SioThread = nullptr;
+    comm::use(nullptr);
+  }
+
+  void startWorker() { SioThread = new TSio(false); }
+  void startWorkerOnOpenPort() {
+    startWorker();
+    ASSERT_EQ(OpenComPort(0, 9600), 1);
+  }
+  // Waits for `passes` more passes of the worker.
+  void waitPasses(std::size_t passes) { ASSERT_TRUE(fake.waitForSleeps(fake.sleeps() + passes)); }
+
+  Fake fake;
+};
+
+TEST_F(WorkerOnFake, ReadsWaitingBytesInOnePassThatSendsNothing) {
+  startWorkerOnOpenPort();
+  ASSERT_TRUE(fake.hold());
+  const Bytes arriving = {0x31, 0x00, 0xFF, 0x0D, 0x0A};
+  fake.deliver(arriving);
+  TxPut(0x41);
+  const std::size_t mark = fake.calls().size();
+  fake.release();
+  waitPasses(3);
+  EXPECT_EQ(collectRx(5), arriving);
+  EXPECT_EQ(RxGet(), -1);
+  const auto passes = passesFrom(fake, mark);
+  ASSERT_GE(passes.size(), 2u);
+  EXPECT_EQ(countOf(passes[0], Op::read), 1u);
+  EXPECT_EQ(countOf(passes[0], Op::write), 0u) << "sent in a pass that received";
+  EXPECT_EQ(countOf(passes[1], Op::write), 1u) << "the queued byte did not go out next";
+  EXPECT_EQ(fake.writes(), std::vector<Bytes>{{0x41}});
+}
+
+struct SendCase {
+  std::size_t queued;
+  std::vector<std::size_t> writes;
+};
+
+void PrintTo(const SendCase& c, std::ostream* out) {
+  *out << c.queued << " bytes";
+}
+
+class Sending : public WorkerOnFake, public ::testing::WithParamInterface<SendCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Counts, Sending,
+                         ::testing::Values(SendCase{1, {1}}, SendCase{1000, {1000}},
+                                           SendCase{1500, {1000, 500}},
+                                           SendCase{2001, {1000, 1000, 1}}),
+                         [](const auto& param) {
+                           return "Bytes" + std::to_string(param.param.queued);
+                         });
+
+TEST_P(Sending, WritesAtMostAThousandQueuedBytesPerPassInOrder) {
+  startWorkerOnOpenPort();
+  ASSERT_TRUE(fake.hold());
+  const Bytes queued = counting(GetParam().queued);
+  putTx(queued);
+  fake.release();
+  std::vector<std::size_t> sizes;
+  Bytes sent;
+  ASSERT_TRUE(serial_test::eventually([&] {
+    sizes.clear();
+    sent.clear();
+    for (const Bytes& write : fake.writes()) {
+      sizes.push_back(write.size());
+      sent.insert(sent.end(), write.begin(), write.end());
+    }
+    return sent.size() >= queued.size();
+  }));
+  EXPECT_EQ(sizes, GetParam().writes);
+  EXPECT_EQ(sent, queued);
+}
+
+TEST_F(WorkerOnFake, LeavesWhatIsBeyondAThousandInThePortForTheNextPass) {
+  startWorkerOnOpenPort();
+  ASSERT_TRUE(fake.hold());
+  const Bytes arriving = counting(2500);
+  fake.deliver(arriving);
+  fake.release();
+  EXPECT_EQ(collectRx(arriving.size()), arriving);
+  std::vector<std::uint32_t> reads;
+  for (const Fake::Call& call : fake.calls()) {
+    if (call.op == Op::read) reads.push_back(call.count);
+  }
+  EXPECT_EQ(reads, (std::vector<std::uint32_t>{1000, 1000, 500}));
+}
+
+TEST_F(WorkerOnFake, SendsNothingWhileTheDeviceKeepsSending) {
+  startWorkerOnOpenPort();
+  fake.setStreaming(true);
+  TxPut(0x41);
+  waitPasses(50);
+  EXPECT_TRUE(fake.writes().empty()) << "sent while bytes were arriving";
+  fake.setStreaming(false);
+  ASSERT_TRUE(serial_test::eventually([&] { return !fake.writes().empty(); }));
+  EXPECT_EQ(fake.writes(), std::vector<Bytes>{{0x41}});
+  const Bytes streamed = collectRx(50);
+  for (std::size_t i = 0; i < streamed.size(); ++i) ASSERT_EQ(streamed[i], i % 256);
+}
+
+TEST_F(WorkerOnFake, NeverTouchesAPortThatDidNotOpen) {
+  Fake::Script script;
+  script.openResult = comm::invalidHandle;
+  fake.setScript(script);
+  startWorker();
+  EXPECT_EQ(OpenComPort(0, 9600), 0);
+  TxPut(0x41);
+  waitPasses(30);
+  for (const Fake::Call& call : fake.calls()) {
+    EXPECT_TRUE(call.op == Op::sleep || call.op == Op::open) << static_cast<int>(call.op);
+  }
+  EXPECT_EQ(TxGet(), 0x41) << "the queued byte should still wait";
+}
+
+TEST_F(WorkerOnFake, UsesAPortWhoseSettingsCouldNotBeRead) {
+  Fake::Script script;
+  script.getLineStateResult = false;
+  fake.setScript(script);
+  startWorker();
+  EXPECT_EQ(OpenComPort(0, 9600), 0);
+  TxPut(0x41);
+  ASSERT_TRUE(serial_test::eventually([&] { return !fake.writes().empty(); }));
+  EXPECT_EQ(fake.writes(), std::vector<Bytes>{{0x41}});
+}
+
+TEST_F(WorkerOnFake, SeesThePortOnlyOnceItIsConfigured) {
+  Fake::Script script;
+  // While OpenComPort is half done, give the worker plenty of passes to notice the port.
+  script.whileCreatingEvent = [&] { ASSERT_TRUE(fake.waitForSleeps(fake.sleeps() + 20)); };
+  fake.setScript(script);
+  startWorkerOnOpenPort();
+  waitPasses(5);
+  const auto calls = fake.calls();
+  const auto eventAt = std::find_if(calls.begin(), calls.end(),
+                                    [](const Fake::Call& c) { return c.op == Op::createEvent; });
+  const auto firstPoll = std::find_if(calls.begin(), calls.end(),
+                                      [](const Fake::Call& c) { return c.op == Op::waitingBytes; });
+  ASSERT_NE(firstPoll, calls.end()) << "the worker never used the port";
+  EXPECT_LT(eventAt, firstPoll) << "the worker used the port before it was configured";
+}
+
+TEST_F(WorkerOnFake, AFailedReadHandsOnNothingAndTheWorkerGoesOn) {
+  Fake::Script script;
+  script.readResult = false;
+  fake.setScript(script);
+  startWorkerOnOpenPort();
+  fake.deliver(Bytes{1, 2, 3});
+  waitPasses(10);
+  EXPECT_EQ(RxGet(), -1);
+  fake.setScript(Fake::Script{});
+  EXPECT_EQ(collectRx(3), (Bytes{1, 2, 3}));
+}
+
+TEST_F(WorkerOnFake, APassWhoseWaitingCountFailsSendsInstead) {
+  Fake::Script script;
+  script.waitingBytesResult = false;
+  fake.setScript(script);
+  startWorkerOnOpenPort();
+  fake.deliver(Bytes{7});
+  TxPut(0xFF);
+  ASSERT_TRUE(serial_test::eventually([&] { return !fake.writes().empty(); }));
+  EXPECT_EQ(fake.writes(), std::vector<Bytes>{{0xFF}});
+  EXPECT_EQ(countOf(fake.calls(), Op::read), 0u);
+}
+
+}  // namespace
