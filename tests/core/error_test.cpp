@@ -1,65 +1,50 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/error.h"
 
 namespace {
 
-struct TextCase {
-  std::string input;
-  std::string expected;
-};
+using Cases = std::vector<std::pair<std::string, std::string>>;
 
-void PrintTo(const TextCase& c, std::ostream* out) {
-  *out << '"' << c.input << '"';
+TEST(ErrorBoxText, AddsFullStopAfterCharactersAboveIt) {
+  const Cases cases = {{"abc", "abc."},
+                       {"x)", "x)"},
+                       {"", ""},
+                       {"Ende.", "Ende."},
+                       {"Stream-Schreibfehler", "Stream-Schreibfehler."},
+                       {"Maximum (5)", "Maximum (5)"},
+                       {"kann nicht geöffnet werden", "kann nicht geöffnet werden."},
+                       {"Maß", "Maß."},
+                       {"\xE4", "\xE4."},
+                       {"Wert 7", "Wert 7."},
+                       {"Pfad /", "Pfad /."},
+                       {"a-", "a-"},
+                       {"a,", "a,"},
+                       {"Ende\n", "Ende\n"}};
+  for (const auto& [message, shown] : cases) EXPECT_EQ(core::errorBoxText(message), shown);
 }
 
-class ErrorBoxText : public ::testing::TestWithParam<TextCase> {};
-
-TEST_P(ErrorBoxText, AddsFullStopAfterCharactersAboveIt) {
-  EXPECT_EQ(core::errorBoxText(GetParam().input), GetParam().expected);
+TEST(ApplicationTitle, IsFileNameUpToFirstDotWithLaterLettersLowered) {
+  const Cases cases = {
+      {"/usr/bin/Querlan", "Querlan"}, {"C:\\Prog\\QUERLAN.EXE", "Querlan"}, {"my.app.exe", "my"},
+      {"./build/QuErLaN", "Querlan"},  {"D:/mixed\\Sep/TOOL2.exe", "Tool2"}, {"/opt/.hidden", ""}};
+  for (const auto& [path, title] : cases) EXPECT_EQ(core::applicationTitle(path), title);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Messages, ErrorBoxText,
-    ::testing::Values(TextCase{"abc", "abc."}, TextCase{"x)", "x)"}, TextCase{"", ""},
-                      TextCase{"Ende.", "Ende."},
-                      TextCase{"Stream-Schreibfehler", "Stream-Schreibfehler."},
-                      TextCase{"Listenindex überschreitet das Maximum (5)",
-                               "Listenindex überschreitet das Maximum (5)"},
-                      TextCase{"Datei a kann nicht geöffnet werden",
-                               "Datei a kann nicht geöffnet werden."},
-                      TextCase{"Maß", "Maß."}, TextCase{"Wert 7", "Wert 7."},
-                      TextCase{"Pfad /", "Pfad /."}, TextCase{"a-", "a-"}, TextCase{"a,", "a,"},
-                      TextCase{"Ende\n", "Ende\n"}, TextCase{"\xE4", "\xE4."}));
-
-class ApplicationTitle : public ::testing::TestWithParam<TextCase> {};
-
-TEST_P(ApplicationTitle, IsFileNameUpToFirstDotWithLaterLettersLowered) {
-  EXPECT_EQ(core::applicationTitle(GetParam().input), GetParam().expected);
+TEST(FillMessage, ReplacesFirstPlaceholderOnlyWithValueVerbatim) {
+  const Cases cases = {
+      {"Datei %s kann nicht erstellt werden", "Datei C:\\a %d b kann nicht erstellt werden"},
+      {"Maximum (%d)", "Maximum (C:\\a %d b)"},
+      {"%s und %s", "C:\\a %d b und %s"},
+      {"100% und %d", "100% und C:\\a %d b"},
+      {"ohne Platzhalter", "ohne Platzhalter"},
+      {"am Ende %", "am Ende %"}};
+  for (const auto& [pattern, filled] : cases) {
+    EXPECT_EQ(core::fillMessage(pattern, "C:\\a %d b"), filled);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    ProgramPaths, ApplicationTitle,
-    ::testing::Values(TextCase{"/usr/bin/Querlan", "Querlan"},
-                      TextCase{"C:\\Prog\\QUERLAN.EXE", "Querlan"}, TextCase{"my.app.exe", "my"},
-                      TextCase{"querlan", "querlan"}, TextCase{"./build/QuErLaN", "Querlan"},
-                      TextCase{"/opt/.hidden", ""}, TextCase{"D:/mixed\\Sep/TOOL2.exe", "Tool2"}));
-
-class FillMessage : public ::testing::TestWithParam<TextCase> {};
-
-TEST_P(FillMessage, ReplacesFirstPlaceholderOnlyWithValueVerbatim) {
-  EXPECT_EQ(core::fillMessage(GetParam().input, "C:\\a %d b"), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Templates, FillMessage,
-                         ::testing::Values(TextCase{"Datei %s kann nicht erstellt werden",
-                                                    "Datei C:\\a %d b kann nicht erstellt werden"},
-                                           TextCase{"Maximum (%d)", "Maximum (C:\\a %d b)"},
-                                           TextCase{"%s und %s", "C:\\a %d b und %s"},
-                                           TextCase{"100% und %d", "100% und C:\\a %d b"},
-                                           TextCase{"ohne Platzhalter", "ohne Platzhalter"},
-                                           TextCase{"am Ende %", "am Ende %"}));
 
 }  // namespace

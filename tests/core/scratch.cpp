@@ -1,5 +1,7 @@
 #include "scratch.h"
 
+#include "core/error.h"
+
 #include <sched.h>
 #include <sys/mount.h>
 
@@ -57,6 +59,15 @@ TinyDisk::~TinyDisk() {
 bool TinyDisk::makeReadOnly() {
   const std::string options = "size=" + std::to_string(bytes_);
   return ::mount("tmpfs", at_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, options.c_str()) == 0;
+}
+
+std::string errorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const core::Error& error) {
+    return error.what();
+  }
+  return "(no error)";
 }
 
 void writeBytes(const std::string& path, const std::string& bytes) {

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,9 @@ class TinyDisk {
   std::size_t bytes_;
   bool mounted_ = false;
 };
+
+// The message of the core::Error that `action` raises, or "(no error)".
+std::string errorOf(const std::function<void()>& action);
 
 void writeBytes(const std::string& path, const std::string& bytes);
 std::string readBytes(const std::string& path);

@@ -1,0 +1,162 @@
+// Win32 file calls. Exclusive access is a share mode of 0: while the file is open no other
+// program can open it. Paths arrive as UTF-8 and go to the wide calls as UTF-16.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "core/os/file.h"
+
+namespace core::os {
+namespace {
+
+constexpr DWORD kLargestWrite = 1u << 30;
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() {
+    if (isOpen()) CloseHandle(handle_);
+  }
+  HANDLE get() const { return handle_; }
+  bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+std::wstring widen(const std::string& text) {
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
+
+std::string narrow(const std::wstring& wide) {
+  const int size = static_cast<int>(wide.size());
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
+  return text;
+}
+
+HANDLE openExisting(const std::string& path, DWORD access, DWORD share, DWORD flags = 0) {
+  return CreateFileW(widen(path).c_str(), access, share, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+}
+
+// Reading stops at the first NUL because the text ends there anyway.
+std::optional<std::string> readUntilNul(HANDLE file) {
+  std::string text;
+  char block[65536];
+  for (;;) {
+    DWORD count = 0;
+    if (!ReadFile(file, block, sizeof block, &count, nullptr)) return std::nullopt;
+    if (count == 0) return text;
+    text.append(block, count);
+    if (std::find(block, block + count, '\0') != block + count) return text;
+  }
+}
+
+// The name Windows gives the file an open handle reaches, after every link on the way.
+std::optional<std::string> finalPathOf(HANDLE file) {
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(file, path.data(), MAX_PATH, FILE_NAME_NORMALIZED);
+  if (length >= MAX_PATH) {
+    path.resize(length);
+    length = GetFinalPathNameByHandleW(file, path.data(), length, FILE_NAME_NORMALIZED);
+  }
+  if (length == 0 || length > path.size()) return std::nullopt;
+  path.resize(length);
+  return narrow(path);
+}
+
+}  // namespace
+
+PathKind pathKind(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::missing;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::directory;
+  return PathKind::regularFile;
+}
+
+std::size_t nameStart(std::string_view path) {
+  const std::size_t separator = path.find_last_of("/\\:");
+  return separator == std::string_view::npos ? 0 : separator + 1;
+}
+
+std::string resolveLinks(const std::string& path) {
+  const Handle file(openExisting(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 FILE_FLAG_BACKUP_SEMANTICS));
+  if (!file.isOpen()) return path;
+  return finalPathOf(file.get()).value_or(std::string());
+}
+
+bool isWritable(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+bool isLockedByOther(const std::string& path) {
+  const Handle file(openExisting(path, GENERIC_READ, 0));
+  return !file.isOpen() && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+std::optional<std::string> readText(const std::string& path) {
+  const Handle file(openExisting(path, GENERIC_READ, FILE_SHARE_READ));
+  if (!file.isOpen()) return std::nullopt;
+  return readUntilNul(file.get());
+}
+
+CreateOutcome OutputFile::createNew(const std::string& path, const std::string&, OutputFile& file) {
+  // Access rights come from the folder, as for any new file; share mode 0 keeps it ours.
+  const HANDLE handle = CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return GetLastError() == ERROR_FILE_EXISTS ? CreateOutcome::nameTaken : CreateOutcome::failed;
+  }
+  file = OutputFile(reinterpret_cast<std::intptr_t>(handle));
+  return CreateOutcome::created;
+}
+
+OutputFile OutputFile::openDevice(const std::string& path) {
+  const HANDLE handle = openExisting(path, GENERIC_WRITE, 0);
+  if (handle == INVALID_HANDLE_VALUE) return OutputFile();
+  return OutputFile(reinterpret_cast<std::intptr_t>(handle));
+}
+
+bool OutputFile::write(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kLargestWrite));
+    DWORD written = 0;
+    if (!WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data(), size, &written, nullptr) ||
+        written == 0) {
+      return false;
+    }
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+bool OutputFile::flushToDisk() {
+  return FlushFileBuffers(reinterpret_cast<HANDLE>(handle_));
+}
+
+bool OutputFile::close() {
+  if (!isOpen()) return true;
+  return CloseHandle(reinterpret_cast<HANDLE>(std::exchange(handle_, kNoHandle)));
+}
+
+bool renameOver(const std::string& from, const std::string& to) {
+  return MoveFileExW(widen(from).c_str(), widen(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+void removeFile(const std::string& path) {
+  DeleteFileW(widen(path).c_str());
+}
+
+}  // namespace core::os
