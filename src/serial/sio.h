@@ -36,6 +36,7 @@ void ComPortName(std::string& name);
 class TSio final : public TThread {
  public:
   explicit TSio(bool createSuspended);
+  ~TSio() override { WaitFor(); }
 
  protected:
   void Execute() override;

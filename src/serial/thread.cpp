@@ -7,6 +7,10 @@
 TThread::TThread(bool createSuspended) : createSuspended_(createSuspended) {}
 
 TThread::~TThread() {
+  WaitFor();
+}
+
+void TThread::WaitFor() {
   if (thread_.joinable()) thread_.join();
 }
 

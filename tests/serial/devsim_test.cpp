@@ -111,7 +111,11 @@ bool entryExists(const char* path) {
 // The program's side: the worker running, COM1 opened at 115200 baud.
 class LinkToDevsim : public ::testing::Test {
  protected:
-  ~LinkToDevsim() override { SioStop = 1; }  // the worker ends with the process
+  ~LinkToDevsim() override {
+    SioStop = 1;
+    delete SioThread;
+    SioThread = nullptr;
+  }
   void startProgram() {
     SioThread = new TSio(false);
     ASSERT_EQ(OpenComPort(0, 115200), 1);

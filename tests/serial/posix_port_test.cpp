@@ -149,7 +149,12 @@ class CountingComm final : public comm::Comm {
 
 class WorkerOnTerminal : public PortOnTerminal {
  protected:
+  // The port starts cooked, so every byte shows whether it was made raw; software flow
+  // control is off, since it would rightly keep 0x11 and 0x13 for itself.
   WorkerOnTerminal() {
+    termios settings = cookedSettings(terminal.settings());
+    settings.c_iflag &= ~(IXON | IXOFF);
+    terminal.setSettings(settings);
     comm::use(&port);
     SioThread = new TSio(false);
   }

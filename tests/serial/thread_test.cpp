@@ -16,7 +16,7 @@ namespace {
 class Probe final : public TThread {
  public:
   explicit Probe(bool createSuspended) : TThread(createSuspended) { AfterConstruction(); }
-  ~Probe() override = default;
+  ~Probe() override { WaitFor(); }
 
   std::atomic<int> executed{0};
   std::atomic<bool> terminatedAfterExecute{false};

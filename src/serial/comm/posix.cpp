@@ -186,9 +186,11 @@ class PosixComm final : public Comm {
 
 }  // namespace
 
+// Never destroyed: the worker is never stopped and may still call it while the process
+// runs its exit handlers.
 Comm& platform() {
-  static PosixComm posix;
-  return posix;
+  static PosixComm* const posix = new PosixComm;
+  return *posix;
 }
 
 }  // namespace comm
