@@ -1,13 +1,17 @@
 // The device simulator: its payloads and command line, and the program's serial link
 // against it the way the integration tests and the demo use it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
 
 #include "options.h"
 #include "payload.h"
+#include "serial/comm/comm.h"
 #include "serial/queues.h"
 #include "serial/sio.h"
 #include "support.h"
@@ -171,6 +175,22 @@ TEST_F(LinkToDevsim, ReplacesAStaleLinkButNothingElse) {
   ASSERT_TRUE(device.waitForLine("ready"));
   startProgram();
   EXPECT_EQ(device.stop(), 0);
+}
+
+TEST_F(LinkToDevsim, ThePortCanBeOpenedAgainOnceTheProgramHasClosedIt) {
+  serial_test::Devsim device({"--link", "COM1"});
+  ASSERT_TRUE(device.waitForLine("ready"));
+  const comm::Handle port = comm::platform().open("COM1:");
+  ASSERT_NE(port, comm::invalidHandle);
+  ::close(static_cast<int>(port));
+  // Root passes the exclusive-use flag, so look at the flag itself.
+  const int look = ::open("COM1", O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(look, 0);
+  EXPECT_TRUE(serial_test::eventually([&] {
+    int exclusive = 1;
+    return ::ioctl(look, TIOCGEXCL, &exclusive) == 0 && exclusive == 0;
+  }));
+  ::close(look);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 namespace {
 
 #if defined(__SANITIZE_THREAD__)
-constexpr int bytesEachWay = 300'000;
+constexpr int bytesEachWay = 1'000'000;
 #else
 constexpr int bytesEachWay = 2'000'000;
 #endif

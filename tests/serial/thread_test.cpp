@@ -74,9 +74,6 @@ class NoRoomForThreads {
 };
 
 TEST(Thread, AThreadTheSystemRefusesRaisesTheCreationError) {
-#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "the sanitizers create threads with their own stack sizes";
-#endif
   NoRoomForThreads refusal;
   try {
     Probe probe(false);

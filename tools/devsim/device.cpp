@@ -15,8 +15,11 @@ constexpr std::uint64_t chunkSize = 4096;
 constexpr int idleWaitMs = 100;  // how often the time limit is looked at
 }  // namespace
 
-Device::Device(const Options& options, Payload payload, int master)
-    : options_(options), payload_(std::move(payload)), master_(master) {
+Device::Device(const Options& options, Payload payload, const PseudoTerminal& terminal)
+    : options_(options),
+      payload_(std::move(payload)),
+      terminal_(terminal),
+      master_(terminal.master()) {
   deadline_ = options.timeoutSeconds == 0
                   ? Clock::time_point::max()
                   : Clock::now() + std::chrono::seconds(options.timeoutSeconds);
@@ -25,6 +28,7 @@ Device::Device(const Options& options, Payload payload, int master)
 
 void Device::run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
   while (!stop && !timedOut()) {
+    terminal_.allowReopen();
     const bool sending = allowance() > 0;
     pollfd watch{master_, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0};
     const int ms = waitMs();

@@ -12,6 +12,7 @@
 
 #include "options.h"
 #include "payload.h"
+#include "terminal.h"
 
 namespace devsim {
 
@@ -24,7 +25,7 @@ struct Counts {
 
 class Device {
  public:
-  Device(const Options& options, Payload payload, int master);
+  Device(const Options& options, Payload payload, const PseudoTerminal& terminal);
 
   // Runs until `stop` is set by a signal (which ppoll lets in through `waitMask`) or the
   // time limit has passed.
@@ -49,6 +50,7 @@ class Device {
 
   const Options& options_;
   Payload payload_;
+  const PseudoTerminal& terminal_;
   int master_;
   Counts counts_;
   std::uint64_t answersQueued_ = 0;

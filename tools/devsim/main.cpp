@@ -60,7 +60,7 @@ int simulate(const devsim::Options& options, devsim::Payload payload) {
   std::printf("ready %s %s\n", options.link.c_str(), terminal.slaveName().c_str());
   std::fflush(stdout);
 
-  devsim::Device device(options, std::move(payload), terminal.master());
+  devsim::Device device(options, std::move(payload), terminal);
   device.run(stopRequested, waitMask);
   devsim::removeLink(terminal.slaveName(), options.link);
   const devsim::Counts& counts = device.counts();

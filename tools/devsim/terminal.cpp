@@ -1,6 +1,7 @@
 #include "terminal.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -48,6 +49,10 @@ bool PseudoTerminal::open(std::string& error) {
   ::cfsetspeed(&settings, B9600);
   ::tcsetattr(slave_, TCSANOW, &settings);
   return true;
+}
+
+void PseudoTerminal::allowReopen() const {
+  ::ioctl(slave_, TIOCNXCL);
 }
 
 bool createLink(const std::string& target, const std::string& link, std::string& error) {

@@ -17,6 +17,11 @@ class PseudoTerminal {
   PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
   bool open(std::string& error);
+  // A real port forgets its exclusive-use flag (TIOCEXCL) when its last user closes it; a
+  // pseudo-terminal keeps it while the master is open, which would lock a program out of
+  // its second run. devsim clears the flag as it goes; the program's flock still keeps a
+  // second program out while the first has the port.
+  void allowReopen() const;
   int master() const { return master_; }
   const std::string& slaveName() const { return slaveName_; }
 
