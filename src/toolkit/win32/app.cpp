@@ -1,0 +1,55 @@
+// The application: common controls, the message loop, the program file and message boxes.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "toolkit/backend.h"
+#include "toolkit/win32/text.h"
+#include "toolkit/win32/window.h"
+
+namespace tk::backend {
+namespace {
+
+bool quitting = false;
+
+}  // namespace
+
+void initialize(int, char**) {
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof controls;
+  controls.dwICC = ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS;
+  InitCommonControlsEx(&controls);
+  win32::registerWindowClass();
+}
+
+void runLoop() {
+  quitting = false;
+  while (!quitting && win32::pumpMessage(win32::OnQuit::end)) {
+  }
+}
+
+void quit() {
+  quitting = true;
+  PostQuitMessage(0);
+}
+
+std::string programPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return win32::narrow(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+// MB_TASKMODAL without an owner disables every window of the program while the box is up;
+// its own loop goes on dispatching WM_TIMER.
+void showMessage(const std::string& text, const std::string& caption, Icon icon) {
+  const UINT style = MB_OK | MB_TASKMODAL | (icon == Icon::stop ? MB_ICONSTOP : 0);
+  MessageBoxW(nullptr, win32::widen(text).c_str(), win32::widen(caption).c_str(), style);
+}
+
+}  // namespace tk::backend

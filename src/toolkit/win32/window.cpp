@@ -1,0 +1,306 @@
+// Top-level windows. They are plain overlapped windows, not dialogs, yet the message pump
+// hands their keyboard input to IsDialogMessage for Tab, accelerators and Enter. In a
+// window that is not a dialog, Enter then arrives as WM_COMMAND IDOK and Tab as
+// WM_NEXTDLGCTL; both are handled here.
+#include "toolkit/win32/window.h"
+
+#include <algorithm>
+
+#include "toolkit/win32/controls.h"
+#include "toolkit/win32/text.h"
+
+namespace tk::win32 {
+namespace {
+
+constexpr wchar_t windowClass[] = L"QuerlanWindow";
+constexpr wchar_t windowProperty[] = L"Querlan.Window";
+
+Win32Window* peerOf(HWND window) {
+  return window != nullptr ? static_cast<Win32Window*>(GetPropW(window, windowProperty)) : nullptr;
+}
+
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    SetPropW(window, windowProperty, create->lpCreateParams);
+  }
+  Win32Window* peer = peerOf(window);
+  if (message == WM_NCDESTROY) RemovePropW(window, windowProperty);
+  if (peer == nullptr || peer->handle() != window) {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  return peer->handleMessage(message, wParam, lParam);
+}
+
+Rect rectOf(const RECT& rect) {
+  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// GetWindowPlacement speaks in workspace coordinates, which leave out a task bar at the
+// top or left of the screen.
+POINT workspaceOffset(HWND window) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  return {monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top};
+}
+
+struct Disabler {
+  HWND keep;
+  std::vector<HWND> disabled;
+};
+
+BOOL CALLBACK disableWindow(HWND window, LPARAM context) {
+  auto& disabler = *reinterpret_cast<Disabler*>(context);
+  if (window != disabler.keep && IsWindowVisible(window) && IsWindowEnabled(window)) {
+    EnableWindow(window, FALSE);
+    disabler.disabled.push_back(window);
+  }
+  return TRUE;
+}
+
+// The direct child of `window` that holds `focus`, also when the focus is inside a combo
+// box's own edit field.
+HWND childHolding(HWND window, HWND focus) {
+  while (focus != nullptr && GetParent(focus) != window) focus = GetParent(focus);
+  return focus;
+}
+
+}  // namespace
+
+void registerWindowClass() {
+  static const bool registered = [] {
+    WNDCLASSEXW windowClassInfo{};
+    windowClassInfo.cbSize = sizeof windowClassInfo;
+    windowClassInfo.style = CS_HREDRAW | CS_VREDRAW;
+    windowClassInfo.lpfnWndProc = windowProcedure;
+    windowClassInfo.hInstance = GetModuleHandleW(nullptr);
+    windowClassInfo.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    windowClassInfo.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClassInfo.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClassInfo.lpszClassName = windowClass;
+    return RegisterClassExW(&windowClassInfo) != 0;
+  }();
+  (void)registered;
+}
+
+Win32Window::Win32Window(Window& front) : front_(front) {
+  registerWindowClass();
+  hwnd_ =
+      CreateWindowExW(WS_EX_CONTROLPARENT, windowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                      0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+}
+
+Win32Window::~Win32Window() {
+  enableOthers();
+  DestroyWindow(hwnd_);
+}
+
+Rect Win32Window::bounds() const {
+  if (IsIconic(hwnd_)) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(hwnd_, &placement);
+    const POINT offset = workspaceOffset(hwnd_);
+    OffsetRect(&placement.rcNormalPosition, offset.x, offset.y);
+    return rectOf(placement.rcNormalPosition);
+  }
+  RECT rect{};
+  GetWindowRect(hwnd_, &rect);
+  return rectOf(rect);
+}
+
+// A minimised window keeps the new bounds for when it is restored.
+void Win32Window::setBounds(const Rect& bounds) {
+  if (IsIconic(hwnd_)) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(hwnd_, &placement);
+    const POINT offset = workspaceOffset(hwnd_);
+    placement.rcNormalPosition = {bounds.left - offset.x, bounds.top - offset.y,
+                                  bounds.left - offset.x + bounds.width,
+                                  bounds.top - offset.y + bounds.height};
+    placement.showCmd = SW_SHOWMINNOACTIVE;
+    SetWindowPlacement(hwnd_, &placement);
+    return;
+  }
+  SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, bounds.width, bounds.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Size Win32Window::clientSize() const {
+  RECT rect{};
+  GetClientRect(hwnd_, &rect);
+  return {rect.right, rect.bottom};
+}
+
+void Win32Window::setCaption(const std::string& caption) {
+  SetWindowTextW(hwnd_, widen(caption).c_str());
+}
+
+// The layout runs whenever the window comes into view, as for a change of size.
+void Win32Window::setVisible(bool visible) {
+  const bool showing = visible && !IsWindowVisible(hwnd_);
+  ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+  if (showing) front_.notifyResized();
+}
+
+bool Win32Window::visible() const {
+  return IsWindowVisible(hwnd_) != FALSE;
+}
+
+void Win32Window::runModal() {
+  const HWND previous = GetActiveWindow();
+  Disabler disabler{hwnd_, {}};
+  EnumThreadWindows(GetCurrentThreadId(), disableWindow, reinterpret_cast<LPARAM>(&disabler));
+  disabledByModal_ = std::move(disabler.disabled);
+  modalOpen_ = true;
+  setVisible(true);
+  SetActiveWindow(hwnd_);
+  while (modalOpen_ && pumpMessage(OnQuit::passOn)) {
+  }
+  modalOpen_ = false;
+  enableOthers();
+  setVisible(false);
+  if (previous != nullptr && IsWindow(previous)) SetActiveWindow(previous);
+}
+
+// The other windows come back before this one hides, so that activation returns to them.
+void Win32Window::endModal() {
+  modalOpen_ = false;
+  enableOthers();
+}
+
+void Win32Window::enableOthers() {
+  for (const HWND window : disabledByModal_) {
+    if (IsWindow(window)) EnableWindow(window, TRUE);
+  }
+  disabledByModal_.clear();
+}
+
+void Win32Window::setDefaultButton(backend::ButtonPeer* button) {
+  auto* next = static_cast<Win32Button*>(button);
+  if (auto* old = dynamic_cast<Win32Button*>(ChildControl::from(defaultButton_))) {
+    old->showAsDefault(false);
+  }
+  defaultButton_ = next != nullptr ? next->handle() : nullptr;
+  if (next != nullptr) next->showAsDefault(true);
+}
+
+// The tab stops take WS_TABSTOP and the front of the Z order, first to last, which is the
+// order IsDialogMessage walks.
+void Win32Window::setTabOrder(const std::vector<backend::ControlPeer*>& order) {
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    SetWindowLongPtrW(child, GWL_STYLE, GetWindowLongPtrW(child, GWL_STYLE) & ~WS_TABSTOP);
+  }
+  HWND previous = HWND_TOP;
+  for (backend::ControlPeer* peer : order) {
+    const HWND child = dynamic_cast<ChildControl&>(*peer).handle();
+    SetWindowLongPtrW(child, GWL_STYLE, GetWindowLongPtrW(child, GWL_STYLE) | WS_TABSTOP);
+    SetWindowPos(child, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    previous = child;
+  }
+}
+
+// Enter clicks the focused push button, or else the visible default button.
+void Win32Window::pressEnter() {
+  const HWND focus = GetFocus();
+  auto* focused = dynamic_cast<Win32Button*>(ChildControl::from(focus));
+  if (focused != nullptr && IsWindowVisible(focus)) {
+    focused->click();
+  } else if (Button* button = front_.defaultButton()) {
+    button->click();
+  }
+}
+
+void Win32Window::moveFocus(WPARAM wParam, LPARAM lParam) {
+  const HWND focus = childHolding(hwnd_, GetFocus());
+  const HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                   : GetNextDlgTabItem(hwnd_, focus, wParam != 0);
+  if (next == nullptr) return;
+  SetFocus(next);
+  if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
+    SendMessageW(next, EM_SETSEL, 0, -1);
+  }
+}
+
+// The window itself takes no keys: the focus goes on to the control that had it last, or
+// to the first tab stop.
+void Win32Window::restoreFocus() {
+  HWND target = lastFocus_;
+  if (target == nullptr || !IsWindow(target) || !IsChild(hwnd_, target) ||
+      !IsWindowVisible(target)) {
+    target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+  }
+  if (target != nullptr) SetFocus(target);
+}
+
+LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED) front_.notifyResized();
+      return 0;
+    case WM_CLOSE:
+      front_.notifyCloseRequest();
+      return 0;
+    case WM_COMMAND:
+      if (ChildControl* control = ChildControl::from(reinterpret_cast<HWND>(lParam))) {
+        control->command(HIWORD(wParam));
+      } else if (LOWORD(wParam) == IDOK) {
+        pressEnter();
+      }
+      return 0;
+    case WM_NOTIFY: {
+      const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+      ChildControl* control = ChildControl::from(header.hwndFrom);
+      return control != nullptr ? control->notify(header) : 0;
+    }
+    case WM_NEXTDLGCTL:
+      moveFocus(wParam, lParam);
+      return 0;
+    case WM_TIMER:
+      deliverTick(wParam);
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = childHolding(hwnd_, GetFocus());
+        if (focus != nullptr) lastFocus_ = focus;
+      }
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_SETFOCUS:
+      restoreFocus();
+      return 0;
+    default:
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+}
+
+HWND nativeWindow(backend::WindowPeer& peer) {
+  return static_cast<Win32Window&>(peer).handle();
+}
+
+bool pumpMessage(OnQuit onQuit) {
+  MSG message{};
+  const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+  if (got == 0) {
+    if (onQuit == OnQuit::passOn) PostQuitMessage(static_cast<int>(message.wParam));
+    return false;
+  }
+  if (got < 0) return false;
+  const HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+  if (peerOf(root) != nullptr && IsDialogMessageW(root, &message)) return true;
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+  return true;
+}
+
+}  // namespace tk::win32
+
+namespace tk::backend {
+
+std::unique_ptr<WindowPeer> createWindow(Window& front) {
+  return std::make_unique<tk::win32::Win32Window>(front);
+}
+
+}  // namespace tk::backend

@@ -1,0 +1,62 @@
+// The top-level window peer and the message pump shared by the main loop and every modal
+// loop of the program's own.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "toolkit/backend.h"
+
+namespace tk::win32 {
+
+class Win32Window final : public backend::WindowPeer {
+ public:
+  explicit Win32Window(Window& front);
+  ~Win32Window() override;
+
+  Rect bounds() const override;
+  void setBounds(const Rect& bounds) override;
+  Size clientSize() const override;
+  void setCaption(const std::string& caption) override;
+  void setVisible(bool visible) override;
+  bool visible() const override;
+  void runModal() override;
+  void endModal() override;
+  void setDefaultButton(backend::ButtonPeer* button) override;
+  void setTabOrder(const std::vector<backend::ControlPeer*>& order) override;
+
+  HWND handle() const { return hwnd_; }
+  Window& front() const { return front_; }
+  // The window procedure's work for this window.
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void pressEnter();
+  void moveFocus(WPARAM wParam, LPARAM lParam);
+  void restoreFocus();
+  void enableOthers();
+
+  Window& front_;
+  HWND hwnd_ = nullptr;
+  HWND defaultButton_ = nullptr;
+  HWND lastFocus_ = nullptr;
+  bool modalOpen_ = false;
+  std::vector<HWND> disabledByModal_;
+};
+
+// The native handle behind a window peer of this backend.
+HWND nativeWindow(backend::WindowPeer& peer);
+
+// Registers the window class once; called by initialize() and by the first window.
+void registerWindowClass();
+
+// Hands a WM_TIMER to the timer with that identifier, if it is still there.
+void deliverTick(UINT_PTR timerId);
+
+// Takes and handles one message; false when the loop is to end at WM_QUIT. A modal loop
+// passes the WM_QUIT on to the loop around it.
+enum class OnQuit { end, passOn };
+bool pumpMessage(OnQuit onQuit);
+
+}  // namespace tk::win32
