@@ -69,8 +69,6 @@ bool tryPut(ByteQueue& queue, int value) {
   return true;
 }
 
-const auto processStart = std::chrono::steady_clock::now();
-
 }  // namespace
 
 int RxGet() {
@@ -91,10 +89,4 @@ int TxGet() {
 int TxPut(int value) {
   tryPut(TxQueue, value);
   return 0;
-}
-
-std::uint32_t RunClockMs() {
-  const auto elapsed = std::chrono::steady_clock::now() - processStart;
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
-  return static_cast<std::uint32_t>(ms);
 }
