@@ -1,4 +1,3 @@
-#include "core/error.h"
 #include "serial/sio.h"
 #include "toolkit/toolkit.h"
 
@@ -22,14 +21,14 @@ void tell(const char* text) {
 
 // Gives the port its line settings and the worker its completion event. Returns the
 // message of the step that failed, or null.
-const char* configure(comm::Comm& port, comm::Handle handle, int baudRate) {
+const char* configure(comm::Comm& layer, comm::Handle handle, int baudRate) {
   comm::LineState line{};
-  if (!port.getLineState(handle, line)) return "Status nicht zu lesen !";
+  if (!layer.getLineState(handle, line)) return "Status nicht zu lesen !";
   line.baudRate = static_cast<std::uint32_t>(baudRate);
   line.byteSize = 8;
   line.stopBits = comm::oneStopBit;
-  port.setLineState(handle, line);  // a rate the port refuses goes unreported
-  ComPortState.transfer.event = port.createEvent();
+  layer.setLineState(handle, line);  // a rate the port refuses goes unreported
+  ComPortState.transfer.event = layer.createEvent();
   if (ComPortState.transfer.event == comm::noEvent) return "Event nicht zu erzeugen !";
   return nullptr;
 }
@@ -42,13 +41,13 @@ int OpenComPort(int port, int baudRate) {
     return 0;
   }
   ComPortState.portIndex = port;
-  comm::Comm& comm = comm::current();
-  const comm::Handle handle = comm.open(deviceName());
+  comm::Comm& layer = comm::current();
+  const comm::Handle handle = layer.open(deviceName());
   if (handle == comm::invalidHandle) {
     tell("Schnittstelle nicht zu öffnen !");
     return 0;
   }
-  const char* failure = configure(comm, handle, baudRate);
+  const char* failure = configure(layer, handle, baudRate);
   // Only now may the worker see the port: configured, or as far as configuring got.
   ComPortState.handle.store(handle, std::memory_order_release);
   if (failure) {

@@ -19,10 +19,11 @@ comm::Handle publishedPort() {
   return ComPortState.handle.load(std::memory_order_acquire);
 }
 
-// Reads at most one buffer's worth; what is beyond stays in the port for the next pass.
-void receive(comm::Comm& comm, comm::Handle port, std::span<std::uint8_t> buffer) {
+// The caller sizes the buffer to what is waiting, at most 1,000 bytes; anything beyond
+// stays in the port for the next pass.
+void receive(comm::Comm& layer, comm::Handle port, std::span<std::uint8_t> buffer) {
   std::uint32_t count = 0;
-  if (!comm.read(port, ComPortState.transfer, buffer, count)) return;
+  if (!layer.read(port, ComPortState.transfer, buffer, count)) return;
   for (const std::uint8_t byte : buffer.first(std::min<std::size_t>(count, buffer.size()))) {
     RxPut(byte);
   }
@@ -37,15 +38,15 @@ std::size_t takeQueuedBytes(TransferBuffer& buffer) {
 }
 
 // One pass moves bytes in one direction only, and receiving comes first.
-void runPass(comm::Comm& comm, comm::Handle port, TransferBuffer& buffer) {
+void runPass(comm::Comm& layer, comm::Handle port, TransferBuffer& buffer) {
   std::uint32_t waiting = 0;
-  if (!comm.waitingBytes(port, waiting)) waiting = 0;
+  if (!layer.waitingBytes(port, waiting)) waiting = 0;
   if (waiting > 0) {
-    receive(comm, port, std::span(buffer).first(std::min<std::size_t>(waiting, buffer.size())));
+    receive(layer, port, std::span(buffer).first(std::min<std::size_t>(waiting, buffer.size())));
     return;
   }
   const std::size_t taken = takeQueuedBytes(buffer);
-  if (taken > 0) comm.write(port, ComPortState.transfer, std::span(buffer).first(taken));
+  if (taken > 0) layer.write(port, ComPortState.transfer, std::span(buffer).first(taken));
 }
 
 }  // namespace
@@ -62,8 +63,8 @@ void TSio::Execute() {
   }
   TransferBuffer buffer{};
   while (SioStop == 0) {
-    comm::Comm& comm = comm::current();
-    runPass(comm, port, buffer);
-    comm.sleepOneMs();
+    comm::Comm& layer = comm::current();
+    runPass(layer, port, buffer);
+    layer.sleepOneMs();
   }
 }

@@ -161,17 +161,6 @@ TEST_F(WorkerOnFake, NeverTouchesAPortThatDidNotOpen) {
   EXPECT_EQ(TxGet(), 0x41) << "the queued byte should still wait";
 }
 
-TEST_F(WorkerOnFake, UsesAPortWhoseSettingsCouldNotBeRead) {
-  Fake::Script script;
-  script.getLineStateResult = false;
-  fake.setScript(script);
-  startWorker();
-  EXPECT_EQ(OpenComPort(0, 9600), 0);
-  TxPut(0x41);
-  ASSERT_TRUE(serial_test::eventually([&] { return !fake.writes().empty(); }));
-  EXPECT_EQ(fake.writes(), std::vector<Bytes>{{0x41}});
-}
-
 TEST_F(WorkerOnFake, SeesThePortOnlyOnceItIsConfigured) {
   Fake::Script script;
   // While OpenComPort is half done, give the worker plenty of passes to notice the port.
@@ -186,18 +175,6 @@ TEST_F(WorkerOnFake, SeesThePortOnlyOnceItIsConfigured) {
                                       [](const Fake::Call& c) { return c.op == Op::waitingBytes; });
   ASSERT_NE(firstPoll, calls.end()) << "the worker never used the port";
   EXPECT_LT(eventAt, firstPoll) << "the worker used the port before it was configured";
-}
-
-TEST_F(WorkerOnFake, AFailedReadHandsOnNothingAndTheWorkerGoesOn) {
-  Fake::Script script;
-  script.readResult = false;
-  fake.setScript(script);
-  startWorkerOnOpenPort();
-  fake.deliver(Bytes{1, 2, 3});
-  waitPasses(10);
-  EXPECT_EQ(RxGet(), -1);
-  fake.setScript(Fake::Script{});
-  EXPECT_EQ(collectRx(3), (Bytes{1, 2, 3}));
 }
 
 TEST_F(WorkerOnFake, APassWhoseWaitingCountFailsSendsInstead) {
