@@ -93,7 +93,7 @@ bool entryExists(const char* path) {
 }
 
 // The program's side: the worker running, COM1 opened at 115200 baud.
-class LinkToDevsim : public ::testing::Test {
+class LinkToDevsim : public serial_test::FreshProcess {
  protected:
   ~LinkToDevsim() override {
     SioStop = 1;

@@ -8,6 +8,7 @@
 
 #include "serial/comm/fake.h"
 #include "serial/sio.h"
+#include "support.h"
 #include "toolkit/headless/headless.h"
 
 namespace {
@@ -34,7 +35,7 @@ std::vector<Op> portOps(const Fake& fake) {
   return ops;
 }
 
-class OpenOnFake : public ::testing::Test {
+class OpenOnFake : public serial_test::FreshProcess {
  protected:
   OpenOnFake() {
     script.reported = someReportedState();

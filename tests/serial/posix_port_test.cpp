@@ -35,7 +35,7 @@ termios cookedSettings(termios settings) {
   return settings;
 }
 
-class PortOnTerminal : public ::testing::Test {
+class PortOnTerminal : public serial_test::FreshProcess {
  protected:
   PortOnTerminal() {
     terminal.linkAs("COM1");

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "serial/queues.h"
+#include "serial/sio.h"
 
 extern char** environ;
 
@@ -50,6 +51,12 @@ bool eventually(const std::function<bool()>& done) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return true;
+}
+
+void FreshProcess::SetUp() {
+  const char* advice = "a port was used before in this process; run each test on its own";
+  ASSERT_EQ(ComPortState.handle.load(), comm::invalidHandle) << advice;
+  ASSERT_EQ(SioStop.load(), 0) << advice;
 }
 
 TempDirectory::TempDirectory() : previous_(std::filesystem::current_path()) {

@@ -5,6 +5,7 @@
 // first links COMn in its own directory to a pseudo-terminal (or to something harmless).
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 #include <termios.h>
 
@@ -25,6 +26,14 @@ std::vector<std::uint8_t> counting(std::size_t count);  // 0, 1, ..., 255, 0, 1,
 
 // Calls `done` until it holds or patience runs out; false if it never held.
 bool eventually(const std::function<bool()>& done);
+
+// Base of every fixture that opens the port or runs the worker. The port state is
+// process-wide and a port is never closed, so each such test needs a process of its own:
+// CTest gives it one. Run by hand, several such tests in one process stop at once here.
+class FreshProcess : public ::testing::Test {
+ protected:
+  void SetUp() override;
+};
 
 // A fresh directory, made current for the life of the object (the program's start
 // directory, where COMn entries live), removed afterwards.

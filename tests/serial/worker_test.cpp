@@ -39,7 +39,7 @@ std::size_t countOf(const std::vector<Fake::Call>& calls, Op op) {
       std::count_if(calls.begin(), calls.end(), [&](const Fake::Call& c) { return c.op == op; }));
 }
 
-class WorkerOnFake : public ::testing::Test {
+class WorkerOnFake : public serial_test::FreshProcess {
  protected:
   WorkerOnFake() { comm::use(&fake); }
   ~WorkerOnFake() override {
