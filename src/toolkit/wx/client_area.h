@@ -1,0 +1,31 @@
+// A window's client area: a panel in the button-face colour that draws the window's labels
+// itself, beneath the native controls, as Windows draws its graphic labels on the form. A
+// label's empty space therefore never hides a control that the layout places under it.
+#pragma once
+
+#include <wx/panel.h>
+
+#include <vector>
+
+namespace tk::wx {
+
+// Something drawn on the client area.
+class PaintedItem {
+ public:
+  virtual ~PaintedItem() = default;
+  virtual void paint(wxDC& dc) const = 0;
+};
+
+class ClientArea : public wxPanel {
+ public:
+  explicit ClientArea(wxWindow* parent);
+  // Items are drawn in the order they were added, later ones over earlier ones.
+  void add(const PaintedItem& item) { items_.push_back(&item); }
+  void remove(const PaintedItem& item);
+
+ private:
+  void onPaint(wxPaintEvent& event);
+  std::vector<const PaintedItem*> items_;
+};
+
+}  // namespace tk::wx

@@ -1,0 +1,85 @@
+// The control peers of the wxWidgets backend. Each owns one native widget on its window's
+// client area and one native font; the fronts keep every rule, the peers only mirror state.
+// Labels are the exception: the client area draws them (label.cpp).
+#pragma once
+
+#include <wx/button.h>
+#include <wx/weakref.h>
+#include <wx/window.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "toolkit/backend.h"
+#include "toolkit/wx/fonts.h"
+
+namespace tk::wx {
+
+// A peer with a native widget, so that a window can find its controls' widgets.
+class NativeWidget {
+ public:
+  virtual ~NativeWidget() = default;
+  virtual wxWindow* widget() const = 0;
+};
+
+wxWindow* widgetOf(backend::ControlPeer& peer);
+
+// What every control peer does the same way: place, font, visibility, focus.
+template <class Interface>
+class NativeControl : public Interface, public NativeWidget {
+ public:
+  explicit NativeControl(wxWindow* widget) : widget_(widget) {}
+  ~NativeControl() override {
+    // The window may have gone first and taken its children with it.
+    if (widget_) widget_->Destroy();
+  }
+
+  void setBounds(const Rect& bounds) override {
+    bounds_ = bounds;
+    place();
+  }
+  void setFont(const Font& font) override {
+    auto next = std::make_unique<NativeFont>(font);
+    widget_->SetFont(next->get());
+    nativeFont_ = std::move(next);
+    font_ = font;
+    fontChanged(font);
+    place();
+  }
+  void setVisible(bool visible) override { widget_->Show(visible); }
+  void setFocus() override { widget_->SetFocus(); }
+  wxWindow* widget() const override { return widget_.get(); }
+
+ protected:
+  template <class Widget>
+  Widget& as() const {
+    return static_cast<Widget&>(*widget_);
+  }
+  virtual void fontChanged(const Font&) {}
+  // The height the widget takes when asked for the given one.
+  virtual int fittedHeight(int requested) const { return requested; }
+  const Font& font() const { return font_; }
+
+ private:
+  void place() {
+    widget_->SetSize(bounds_.left, bounds_.top, std::max(bounds_.width, 0),
+                     std::max(fittedHeight(bounds_.height), 0), wxSIZE_ALLOW_MINUS_ONE);
+  }
+
+  wxWeakRef<wxWindow> widget_;
+  Rect bounds_;
+  Font font_;
+  std::unique_ptr<NativeFont> nativeFont_;
+};
+
+// A push button that reports its clicks (mouse, Space, its "&" letter) to its front.
+class ButtonWidget : public wxButton {
+ public:
+  ButtonWidget(wxWindow* parent, Button& front);
+  Button& front() const { return front_; }
+
+ private:
+  Button& front_;
+};
+
+}  // namespace tk::wx

@@ -1,0 +1,154 @@
+#include "toolkit/wx/fonts.h"
+
+#include <wx/dcmemory.h>
+#include <wx/settings.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <utility>
+
+#include "toolkit/backend.h"
+
+namespace tk::wx {
+namespace {
+
+// Pango renders at 96 pixels per inch here, so an em of p pixels is p * 72 / 96 points.
+constexpr double pointsPerPixel = 72.0 / 96.0;
+
+wxFont makeFont(const Font& font, double emPixels) {
+  wxFont made = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+  if (!font.name.empty()) made.SetFaceName(linuxFace(font.name));
+  made.SetStyle(wxFONTSTYLE_NORMAL);
+  made.SetWeight(wxFONTWEIGHT_NORMAL);
+  made.SetFractionalPointSize(emPixels * pointsPerPixel);
+  return made;
+}
+
+// The off-screen surface on which all text is measured (and labels are drawn).
+// Never freed: the process may end with the toolkit still running.
+wxMemoryDC& measuringSurface() {
+  static auto* surface = new wxMemoryDC(*new wxBitmap(1, 1));
+  return *surface;
+}
+
+wxSize extentOf(const wxFont& font, const wxString& text) {
+  wxMemoryDC& surface = measuringSurface();
+  surface.SetFont(font);
+  return surface.GetTextExtent(text);
+}
+
+int cellHeight(const wxFont& font) {
+  return extentOf(font, "Ag").y;
+}
+
+// The em in pixels: a negative height gives it directly; a positive height, as on Windows,
+// is the cell height, so the em is scaled until the cell fits.
+double emPixelsFor(const Font& font) {
+  if (font.height < 0) return -font.height;
+  const double probeEm = 100.0;
+  if (font.height > 0) return font.height * probeEm / cellHeight(makeFont(font, probeEm));
+  return wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).GetFractionalPointSize() /
+         pointsPerPixel;
+}
+
+// Lower-case letters and the space, each as often as it occurs in 1000 characters of English
+// text: Windows' definition of a TrueType font's average character width, which sets its tab
+// stops. For Arial (and its twin Liberation Sans) it is 0.441 em.
+const wxString& frequencySample() {
+  static const wxString sample = [] {
+    constexpr std::pair<char, int> weights[] = {
+        {'a', 64}, {'b', 14}, {'c', 27}, {'d', 35}, {'e', 100}, {'f', 20}, {'g', 14},
+        {'h', 42}, {'i', 63}, {'j', 3},  {'k', 6},  {'l', 35},  {'m', 20}, {'n', 56},
+        {'o', 56}, {'p', 17}, {'q', 4},  {'r', 49}, {'s', 56},  {'t', 71}, {'u', 31},
+        {'v', 10}, {'w', 18}, {'x', 3},  {'y', 18}, {'z', 2},   {' ', 166}};
+    wxString text;
+    for (const auto& [letter, count] : weights) text.append(static_cast<size_t>(count), letter);
+    return text;
+  }();
+  return sample;
+}
+
+// Measured large, where rounding each glyph to whole pixels costs no precision, then scaled.
+int averageWidth(const Font& font) {
+  const double probeEm = 256.0;
+  const double perChar = extentOf(makeFont(font, probeEm), frequencySample()).x / 1000.0;
+  return std::max(1, static_cast<int>(std::lround(perChar * emPixelsFor(font) / probeEm)));
+}
+
+struct Metrics {
+  int lineHeight = 0;
+  int averageCharWidth = 0;
+};
+
+Metrics metricsOf(const Font& font) {
+  static std::map<std::pair<std::string, int>, Metrics> cache;
+  auto [entry, fresh] = cache.try_emplace({font.name, font.height});
+  if (fresh) entry->second = {cellHeight(NativeFont(font).get()), averageWidth(font)};
+  return entry->second;
+}
+
+}  // namespace
+
+NativeFont::NativeFont(const Font& font) : font_(makeFont(font, emPixelsFor(font))) {
+  ++live_;
+}
+
+NativeFont::~NativeFont() {
+  --live_;
+}
+
+wxString linuxFace(const std::string& name) {
+  static const std::map<std::string, wxString> twins = {
+      {"Arial", "Liberation Sans"},
+      {"MS Sans Serif", "Liberation Sans"},
+      {"Microsoft Sans Serif", "Liberation Sans"},
+      {"MS Shell Dlg", "Liberation Sans"},
+      {"Times New Roman", "Liberation Serif"},
+      {"Courier New", "Liberation Mono"},
+  };
+  const auto twin = twins.find(name);
+  return twin != twins.end() ? twin->second : toWx(name);
+}
+
+wxString toWx(const std::string& text) {
+  return wxString::FromUTF8(text.data(), text.size());
+}
+
+std::string fromWx(const wxString& text) {
+  return text.utf8_string();
+}
+
+}  // namespace tk::wx
+
+namespace tk::backend {
+
+int lineHeight(const Font& font) {
+  return wx::metricsOf(font).lineHeight;
+}
+
+int averageCharWidth(const Font& font) {
+  return wx::metricsOf(font).averageCharWidth;
+}
+
+int textWidth(const Font& font, const std::string& text) {
+  if (text.empty()) return 0;
+  const wx::NativeFont native(font);
+  return wx::extentOf(native.get(), wx::toWx(text)).x;
+}
+
+// Win32's proportions, which the compact control style (style.cpp) makes room for: an edit
+// box is its cell height plus 8, a closed combo box its cell height plus 6.
+int editHeight(const Font& font) {
+  return lineHeight(font) + 8;
+}
+
+int comboHeight(const Font& font) {
+  return lineHeight(font) + 6;
+}
+
+int liveFontCount() {
+  return wx::NativeFont::live();
+}
+
+}  // namespace tk::backend

@@ -1,0 +1,38 @@
+// Native fonts and text metrics of the wxWidgets backend.
+//
+// A tk::Font is {name, height}; a negative height is the character height in pixels (the em
+// size, without the internal leading), 0 the default GUI font's size. Windows font names with
+// no Linux counterpart map to metric twins: "Arial" and "MS Sans Serif" to Liberation Sans.
+// Text is measured on an off-screen bitmap, which is also where labels draw their text, so a
+// label's measured size and its drawn text agree to the pixel.
+#pragma once
+
+#include <wx/font.h>
+
+#include "toolkit/toolkit.h"
+
+namespace tk::wx {
+
+// One native font, counted while it lives (liveFontCount()).
+class NativeFont {
+ public:
+  explicit NativeFont(const Font& font);
+  ~NativeFont();
+  NativeFont(const NativeFont&) = delete;
+  NativeFont& operator=(const NativeFont&) = delete;
+
+  const wxFont& get() const { return font_; }
+  static int live() { return live_; }
+
+ private:
+  wxFont font_;
+  static inline int live_ = 0;
+};
+
+// The face that stands in on Linux for a Windows font name.
+wxString linuxFace(const std::string& name);
+
+wxString toWx(const std::string& text);
+std::string fromWx(const wxString& text);
+
+}  // namespace tk::wx

@@ -1,0 +1,164 @@
+#include "toolkit/wx/window.h"
+
+#include <wx/utils.h>
+
+#include <algorithm>
+
+#include "toolkit/wx/controls.h"
+#include "toolkit/wx/fonts.h"
+#include "toolkit/wx/gtk.h"
+
+namespace tk::wx {
+namespace {
+
+Rect toRect(const wxRect& rect) {
+  return {rect.x, rect.y, rect.width, rect.height};
+}
+
+bool isEnterKey(const wxKeyEvent& event) {
+  const int key = event.GetKeyCode();
+  return (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !event.ControlDown() && !event.AltDown();
+}
+
+}  // namespace
+
+Frame::Frame(FramePeer& peer) : wxFrame(nullptr, wxID_ANY, wxString()), peer_(&peer) {
+  Bind(wxEVT_SIZE, &Frame::onGeometry, this);
+  Bind(wxEVT_MOVE, &Frame::onGeometry, this);
+  Bind(wxEVT_ICONIZE, &Frame::onGeometry, this);
+  Bind(wxEVT_MAXIMIZE, &Frame::onGeometry, this);
+  Bind(wxEVT_CLOSE_WINDOW, &Frame::onClose, this);
+  Bind(wxEVT_CHAR_HOOK, &Frame::onCharHook, this);
+}
+
+void Frame::onGeometry(wxEvent& event) {
+  event.Skip();  // the frame's own handler keeps the panel filling the client area
+  if (peer_) peer_->geometryChanged();
+}
+
+// The front decides whether the window closes; wx must never destroy it by itself.
+void Frame::onClose(wxCloseEvent& event) {
+  if (event.CanVeto()) event.Veto();
+  if (peer_) peer_->closeRequested();
+}
+
+void Frame::onCharHook(wxKeyEvent& event) {
+  if (isEnterKey(event) && peer_ && peer_->enterPressed()) return;
+  event.Skip();
+}
+
+FramePeer::FramePeer(Window& front)
+    : front_(front), frame_(new Frame(*this)), panel_(new ClientArea(frame_)) {
+  useCompactStyle(*frame_);
+  normalBounds_ = toRect(frame_->GetRect());
+}
+
+FramePeer::~FramePeer() {
+  frame_->detach();
+  frame_->Hide();
+  frame_->Destroy();
+}
+
+Rect FramePeer::bounds() const {
+  return frame_->IsIconized() ? normalBounds_ : toRect(frame_->GetRect());
+}
+
+void FramePeer::setBounds(const Rect& bounds) {
+  frame_->SetSize(bounds.left, bounds.top, std::max(bounds.width, 0), std::max(bounds.height, 0),
+                  wxSIZE_ALLOW_MINUS_ONE);
+  // While minimised or maximised the new rectangle is the one to restore to.
+  const bool restored = !frame_->IsIconized() && !frame_->IsMaximized();
+  normalBounds_ = restored ? toRect(frame_->GetRect()) : bounds;
+  reportClientSize(false);
+}
+
+Size FramePeer::clientSize() const {
+  const wxSize size = frame_->GetClientSize();
+  return {size.x, size.y};
+}
+
+void FramePeer::setCaption(const std::string& caption) {
+  frame_->SetTitle(toWx(caption));
+}
+
+// Showing a hidden window runs its layout, as the first show must.
+void FramePeer::setVisible(bool visible) {
+  const bool showing = visible && !frame_->IsShown();
+  frame_->Show(visible);
+  if (showing) reportClientSize(true);
+}
+
+bool FramePeer::visible() const {
+  return frame_->IsShown();
+}
+
+void FramePeer::runModal() {
+  wxWindowDisabler others(frame_);
+  if (!frame_->IsShown()) setVisible(true);
+  frame_->Raise();
+  wxGUIEventLoop loop;
+  modalLoop_ = &loop;
+  loop.Run();
+  modalLoop_ = nullptr;
+}
+
+void FramePeer::endModal() {
+  if (modalLoop_ && modalLoop_->IsRunning()) modalLoop_->ScheduleExit();
+}
+
+void FramePeer::setDefaultButton(backend::ButtonPeer* button) {
+  auto* widget = button ? dynamic_cast<wxButton*>(widgetOf(*button)) : nullptr;
+  frame_->SetDefaultItem(widget);
+  if (widget) widget->SetDefault();
+}
+
+void FramePeer::setTabOrder(const std::vector<backend::ControlPeer*>& order) {
+  wxWindow* previous = nullptr;
+  for (backend::ControlPeer* peer : order) {
+    wxWindow* widget = widgetOf(*peer);
+    if (previous) {
+      widget->MoveAfterInTabOrder(previous);
+    } else if (wxWindow* first = panel_->GetChildren().GetFirst()->GetData(); first != widget) {
+      widget->MoveBeforeInTabOrder(first);
+    }
+    previous = widget;
+  }
+}
+
+void FramePeer::geometryChanged() {
+  if (!frame_->IsIconized() && !frame_->IsMaximized()) normalBounds_ = toRect(frame_->GetRect());
+  reportClientSize(false);
+}
+
+bool FramePeer::enterPressed() {
+  if (auto* focused = dynamic_cast<ButtonWidget*>(wxWindow::FindFocus())) {
+    focused->front().click();
+    return true;
+  }
+  if (Button* button = front_.defaultButton()) {
+    button->click();
+    return true;
+  }
+  return false;
+}
+
+void FramePeer::reportClientSize(bool always) {
+  const Size size = clientSize();
+  if (!always && size == reportedClientSize_) return;
+  reportedClientSize_ = size;
+  front_.notifyResized();
+}
+
+FramePeer& native(backend::WindowPeer& peer) {
+  return dynamic_cast<FramePeer&>(peer);
+}
+
+}  // namespace tk::wx
+
+namespace tk::backend {
+
+std::unique_ptr<WindowPeer> createWindow(Window& front) {
+  return std::make_unique<wx::FramePeer>(front);
+}
+
+}  // namespace tk::backend

@@ -1,0 +1,159 @@
+// Fonts and text on the wx backend: Windows' font conventions on Linux fonts, one native font
+// per control, and labels drawn exactly where their text was measured.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "support.h"
+#include "toolkit/backend.h"
+#include "toolkit/toolkit.h"
+
+namespace {
+
+using tk::backend::averageCharWidth;
+using tk::backend::lineHeight;
+using tk::backend::textWidth;
+
+// Arial's published metrics (its metric twin Liberation Sans stands in on Linux): the cell,
+// ascent plus descent, is 1.117 em; the average character width Windows reports is 0.441 em.
+constexpr double arialCell = (1854.0 + 434.0) / 2048.0;
+constexpr double arialAverage = 904.0 / 2048.0;
+
+TEST(FontMetrics, ANegativeHeightIsTheCharacterHeightOfArial) {
+  for (const int em : {11, 16, 32, 100}) {
+    SCOPED_TRACE(em);
+    const tk::Font font{"Arial", -em};
+    EXPECT_NEAR(lineHeight(font), em * arialCell, 1.5);
+    EXPECT_NEAR(averageCharWidth(font), em * arialAverage, 1.0);
+  }
+}
+
+TEST(FontMetrics, APositiveHeightIsTheCellHeight) {
+  for (const int cell : {20, 40, 90}) {
+    EXPECT_NEAR(lineHeight({"Arial", cell}), cell, 1.5) << cell;
+  }
+}
+
+TEST(FontMetrics, WindowsOnlyFontsFallBackToArialsTwin) {
+  const tk::Font arial{"Arial", -14};
+  const tk::Font sansSerif{"MS Sans Serif", -14};
+  EXPECT_EQ(lineHeight(sansSerif), lineHeight(arial));
+  EXPECT_EQ(textWidth(sansSerif, "Schnittstelle:"), textWidth(arial, "Schnittstelle:"));
+  // Text is UTF-8: an umlaut is one character, not two bytes' worth of replacement glyphs.
+  EXPECT_EQ(textWidth(arial, "Ä"), textWidth(arial, "A"));
+}
+
+TEST(NativeFonts, EachControlHoldsOneFontAndAThousandChangesLeaveNoneBehind) {
+  tk::Window window({"Schriften", {20, 20, 300, 200}, {"MS Sans Serif", -14}});
+  const int withoutControls = tk::liveFontCount();
+  {
+    tk::Label label(window, "x");
+    tk::LabeledEdit edit(window);  // two controls: the box and its caption
+    tk::Button button(window, "&OK");
+    tk::ComboBox list(window, tk::ComboStyle::dropDownList);
+    tk::ComboBox combo(window, tk::ComboStyle::dropDown);
+    tk::UpDown spinner(window);
+    std::vector<tk::Control*> controls = {&label, &edit,   &edit.captionLabel(), &button, &list,
+                                          &combo, &spinner};
+    const int withControls = tk::liveFontCount();
+    EXPECT_EQ(withControls - withoutControls, 7);
+    for (int pass = 0; pass < 1000; ++pass) {
+      const tk::Font layoutFont{"Arial", -(10 + pass % 7)};
+      for (tk::Control* control : controls) control->setFont(layoutFont);
+    }
+    EXPECT_EQ(tk::liveFontCount(), withControls);
+  }
+  EXPECT_EQ(tk::liveFontCount(), withoutControls);
+}
+
+// Ink runs: [start, end) of each group of inked columns.
+std::vector<std::pair<int, int>> inkRuns(const std::vector<bool>& columns) {
+  std::vector<std::pair<int, int>> runs;
+  for (int x = 0; x < static_cast<int>(columns.size()); ++x) {
+    if (!columns[static_cast<std::size_t>(x)]) continue;
+    if (runs.empty() || runs.back().second != x) runs.push_back({x, x});
+    runs.back().second = x + 1;
+  }
+  return runs;
+}
+
+class LabelDrawing : public ::testing::Test {
+ protected:
+  static constexpr int left = 12;
+  static constexpr int top = 9;
+  const tk::Font font{"Arial", -32};
+
+  // The columns of one text line's rows that hold ink.
+  std::vector<bool> inkColumns(const wxImage& image, int line) const {
+    std::vector<bool> columns(static_cast<std::size_t>(image.GetWidth()), false);
+    const int first = top + line * lineHeight(font);
+    for (int y = first; y < first + lineHeight(font); ++y) {
+      for (int x = 0; x < image.GetWidth(); ++x) {
+        if (wxtest::isInk(image, x, y)) columns[static_cast<std::size_t>(x)] = true;
+      }
+    }
+    return columns;
+  }
+
+  // Draws the label and waits until the X server shows its text.
+  wxImage shoot(tk::Window& window) {
+    window.show();
+    wxImage shot;
+    const bool drawn = wxtest::pumpUntil([&] {
+      shot = wxtest::screenshot(window);
+      // Until it is painted, a new window's contents are black.
+      return shot.IsOk() && !wxtest::isInk(shot, shot.GetWidth() - 1, shot.GetHeight() - 1) &&
+             !inkRuns(inkColumns(shot, 0)).empty();
+    });
+    EXPECT_TRUE(drawn);
+    return shot;
+  }
+};
+
+TEST_F(LabelDrawing, TextAfterATabStartsAtTheNextStopAndNothingIsCutOff) {
+  tk::Window window({"Tabulator", {40, 40, 500, 200}, font});
+  tk::Label label(window, "W\tW\nW");
+  label.setLeft(left);
+  label.setTop(top);
+  const wxImage shot = shoot(window);
+
+  const auto firstLine = inkRuns(inkColumns(shot, 0));
+  ASSERT_EQ(firstLine.size(), 2u);
+  const int stop = 8 * averageCharWidth(font);
+  // "W" has almost no side bearing, so its ink starts within a pixel or two of its origin.
+  EXPECT_NEAR(firstLine[0].first, left, 2);
+  EXPECT_NEAR(firstLine[1].first, left + stop, 2);
+  // The same glyph at the end of the label is drawn as wide as at its start: not clipped.
+  EXPECT_EQ(firstLine[1].second - firstLine[1].first, firstLine[0].second - firstLine[0].first);
+  EXPECT_LE(firstLine[1].second, left + label.width());
+
+  const auto secondLine = inkRuns(inkColumns(shot, 1));
+  ASSERT_EQ(secondLine.size(), 1u);
+  EXPECT_NEAR(secondLine[0].first, left, 2);
+  EXPECT_EQ(label.height(), 2 * lineHeight(font));
+}
+
+TEST_F(LabelDrawing, ALabelsEmptySpaceDoesNotHideAControlBelowIt) {
+  tk::Window window({"Stapel", {40, 260, 500, 200}, font});
+  tk::Label label(window, "W");
+  label.setLeft(left);
+  label.setTop(top);
+  tk::LabeledEdit edit(window);
+  edit.setLeft(left);
+  edit.setTop(top + 60);
+  edit.setWidth(300);
+  edit.setText("WWW");
+  // The layouts do this: a label set taller than its text, reaching over the next control.
+  label.setHeight(200);
+  label.setWidth(480);
+  const wxImage shot = shoot(window);
+  // Inside the edit box, right of its text: the box's own field, not the window's face.
+  const wxPoint field(edit.left() + edit.width() - 20, edit.top() + edit.height() / 2);
+  const wxPoint bare(shot.GetWidth() - 1, shot.GetHeight() - 1);
+  const auto colour = [&](wxPoint at) {
+    return wxColour(shot.GetRed(at.x, at.y), shot.GetGreen(at.x, at.y), shot.GetBlue(at.x, at.y));
+  };
+  EXPECT_NE(colour(field), colour(bare)) << "the label hides the edit box";
+}
+
+}  // namespace

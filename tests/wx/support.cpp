@@ -1,0 +1,106 @@
+#include "support.h"
+
+#include <wx/app.h>
+#include <wx/stopwatch.h>
+#include <wx/utils.h>
+
+#include <cstdlib>
+
+#include "toolkit/wx/window.h"
+
+namespace wxtest {
+namespace {
+
+constexpr long giveUpMs = 20000;
+
+}  // namespace
+
+bool pumpUntil(const std::function<bool()>& done) {
+  wxStopWatch watch;
+  while (!done()) {
+    if (watch.Time() > giveUpMs) return false;
+    if (!g_main_context_iteration(nullptr, FALSE)) wxMilliSleep(1);
+    wxTheApp->ProcessPendingEvents();
+  }
+  return true;
+}
+
+void settle() {
+  while (g_main_context_iteration(nullptr, FALSE)) {
+  }
+  wxTheApp->ProcessPendingEvents();
+}
+
+bool typeKeys(const std::string& keys) {
+  const std::string command = "xdotool key --clearmodifiers " + keys;
+  if (std::system(command.c_str()) != 0) return false;
+  // xdotool has returned, so the X server has made the events; one round trip later they
+  // are all in this program's queue.
+  gdk_display_sync(gdk_display_get_default());
+  settle();
+  return true;
+}
+
+wxFrame& frameOf(tk::Window& window) {
+  return tk::wx::native(window.peer()).frame();
+}
+
+wxWindow& clientOf(tk::Window& window) {
+  return tk::wx::native(window.peer()).panel();
+}
+
+GtkWidget* openDialog(GType kind) {
+  GtkWidget* found = nullptr;
+  GList* windows = gtk_window_list_toplevels();
+  for (GList* item = windows; item != nullptr; item = item->next) {
+    auto* widget = GTK_WIDGET(item->data);
+    if (G_TYPE_CHECK_INSTANCE_TYPE(widget, kind) && gtk_widget_get_visible(widget)) found = widget;
+  }
+  g_list_free(windows);
+  return found;
+}
+
+std::string titleOf(GtkWidget* dialog) {
+  const char* title = gtk_window_get_title(GTK_WINDOW(dialog));
+  return title != nullptr ? title : "";
+}
+
+std::string messageTextOf(GtkWidget* dialog) {
+  gchar* text = nullptr;
+  g_object_get(dialog, "text", &text, nullptr);
+  std::string result = text != nullptr ? text : "";
+  g_free(text);
+  return result;
+}
+
+GtkMessageType messageTypeOf(GtkWidget* dialog) {
+  GtkMessageType type = GTK_MESSAGE_OTHER;
+  g_object_get(dialog, "message-type", &type, nullptr);
+  return type;
+}
+
+wxImage screenshot(tk::Window& window) {
+  wxWindow& client = clientOf(window);
+  const wxSize size = client.GetClientSize();
+  GdkWindow* native = gtk_widget_get_window(client.GetHandle());
+  GdkPixbuf* pixels = gdk_pixbuf_get_from_window(native, 0, 0, size.x, size.y);
+  if (pixels == nullptr) return {};
+  wxImage image(size.x, size.y);
+  const int stride = gdk_pixbuf_get_rowstride(pixels);
+  const int channels = gdk_pixbuf_get_n_channels(pixels);
+  const guchar* data = gdk_pixbuf_get_pixels(pixels);
+  for (int y = 0; y < size.y; ++y) {
+    for (int x = 0; x < size.x; ++x) {
+      const guchar* pixel = data + y * stride + x * channels;
+      image.SetRGB(x, y, pixel[0], pixel[1], pixel[2]);
+    }
+  }
+  g_object_unref(pixels);
+  return image;
+}
+
+bool isInk(const wxImage& image, int x, int y) {
+  return image.GetRed(x, y) + image.GetGreen(x, y) + image.GetBlue(x, y) < 3 * 128;
+}
+
+}  // namespace wxtest

@@ -1,0 +1,40 @@
+// What the wx backend tests share: running the event loop until something has happened,
+// reaching the native windows behind the fronts, answering native dialogs, screenshots.
+#pragma once
+
+#include <gtk/gtk.h>
+#include <wx/frame.h>
+#include <wx/image.h>
+
+#include <functional>
+#include <string>
+
+#include "toolkit/toolkit.h"
+
+namespace wxtest {
+
+// Runs the event loop until done() holds. Gives up after a generous while, so that a broken
+// backend fails the test instead of hanging it; how long anything took is never checked.
+bool pumpUntil(const std::function<bool()>& done);
+// Runs the event loop until nothing is pending.
+void settle();
+
+// Types keys (xdotool's names, e.g. "alt+d Return") through the X server and handles the
+// events they cause. False when the keys could not be typed.
+bool typeKeys(const std::string& keys);
+
+wxFrame& frameOf(tk::Window& window);
+wxWindow& clientOf(tk::Window& window);
+
+// The visible native dialog of the given kind (GTK_TYPE_MESSAGE_DIALOG, ...), or null.
+GtkWidget* openDialog(GType kind);
+std::string titleOf(GtkWidget* dialog);
+std::string messageTextOf(GtkWidget* dialog);
+GtkMessageType messageTypeOf(GtkWidget* dialog);
+
+// What the X server shows of a window's client area.
+wxImage screenshot(tk::Window& window);
+// Whether a pixel is text-dark rather than the light background.
+bool isInk(const wxImage& image, int x, int y);
+
+}  // namespace wxtest
