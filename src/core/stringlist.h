@@ -53,7 +53,10 @@ class StringList {
   };
 
   void appendLine(const char* bytes, std::size_t size);
+  // Appends `size` bytes of `text`, its CR LF included; `text` holds at least 5 bytes.
+  void appendPaddedLine(const char* text, std::size_t size);
   Chunk& chunkWithRoomFor(std::size_t size);
+  Chunk& addChunk(std::size_t size);
   const Chunk& chunkOf(std::size_t line) const;
   void appendLinesOf(std::string_view text);
 
