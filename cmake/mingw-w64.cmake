@@ -18,6 +18,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # One self-contained program: the C and C++ runtimes and winpthreads linked in, so the
 # executable imports nothing but system DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-
-# Tests run under Wine on the build machine.
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -143,9 +143,10 @@ class Win32Comm final : public Comm {
 
 }  // namespace
 
+// Never destroyed: the worker may still be in a call when the process ends.
 Comm& platform() {
-  static Win32Comm win32;
-  return win32;
+  static Win32Comm* const win32 = new Win32Comm;
+  return *win32;
 }
 
 }  // namespace comm

@@ -151,9 +151,11 @@ ChildControl* ChildControl::from(HWND window) {
                            : nullptr;
 }
 
+// The whole control is drawn anew: a label draws its new text at once, still at its old
+// width, where a line may break that fits at the new one; old bits kept would show that.
 void ChildControl::place(const Rect& bounds) {
   SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, std::max(bounds.width, 0),
-               std::max(bounds.height, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+               std::max(bounds.height, 0), SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
 // The new font is in place before the old one is deleted, so the control never holds a

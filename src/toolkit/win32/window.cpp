@@ -138,11 +138,13 @@ void Win32Window::setCaption(const std::string& caption) {
   SetWindowTextW(hwnd_, widen(caption).c_str());
 }
 
-// The layout runs whenever the window comes into view, as for a change of size.
+// The layout runs whenever the window comes into view, as for a change of size, unless
+// showing it has already sent WM_SIZE.
 void Win32Window::setVisible(bool visible) {
   const bool showing = visible && !IsWindowVisible(hwnd_);
+  const unsigned sizeEventsBefore = sizeEvents_;
   ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
-  if (showing) front_.notifyResized();
+  if (showing && sizeEvents_ == sizeEventsBefore) front_.notifyResized();
 }
 
 bool Win32Window::visible() const {
@@ -239,6 +241,7 @@ void Win32Window::restoreFocus() {
 LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
+      ++sizeEvents_;
       if (wParam != SIZE_MINIMIZED) front_.notifyResized();
       return 0;
     case WM_CLOSE:

@@ -42,6 +42,7 @@ class Win32Window final : public backend::WindowPeer {
   HWND defaultButton_ = nullptr;
   HWND lastFocus_ = nullptr;
   bool modalOpen_ = false;
+  unsigned sizeEvents_ = 0;  // WM_SIZE seen, so that showing lays out once, not twice
   std::vector<HWND> disabledByModal_;
 };
 

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# A whole recording through Querlan.exe's window under Wine's virtual desktop. tools/devsim,
+# built for Linux, is the device on a pseudo-terminal mapped as COM1. The keyboard starts the
+# recording, its recording time ends it, "&Beenden" closes the program. The recording and
+# the Setup.txt written at the close are compared byte for byte; screenshots are kept in
+# build-win32/e2e. Called by run-under-wine.sh, with DISPLAY and WINEPREFIX set:
+#   e2e-recording.sh BUILD-FOLDER DEVSIM
+set -euo pipefail
+build=$1
+devsim=$2
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/wine-lib.sh"
+run=$build/e2e
+trap wine_lib_cleanup EXIT
+rm -rf "$run"
+mkdir -p "$run"
+
+caption="QUERLAN - Speichert die Daten einer RS232 - Version 1.1"
+bytes=3000
+# A destination with German letters, which Setup.txt holds in the ANSI code page (1252).
+destination="Messung Größe.txt"
+shot() { import -window root "$run/$1.png"; }
+running() { xdotool search --name "$caption"; }
+
+"$devsim" --link "$run/device" --pattern count --bytes "$bytes" --once --timeout 300 \
+  --report "$run/devsim.report" --ready-file "$run/devsim.ready" >"$run/devsim.log" 2>&1 &
+wine_lib_pids+=($!)
+wait_for 10 test -e "$run/devsim.ready"
+map_ports "$(readlink -f "$run/device")" "$run/no-such-port" "$run/no-such-port"
+
+# Settings: main window, setup dialog, COM1, 19200 baud, 3 s, the destination.
+printf '%s\r\n' 10 10 600 400 200 150 491 239 0 19200 3 \
+  "$(printf '%s' "$destination" | iconv -f UTF-8 -t CP1252)" >"$run/Setup.txt"
+cp "$run/Setup.txt" "$run/Setup.expected"
+for ((i = 0; i < bytes; i++)); do printf '%d\r\n' $((i % 256)); done >"$run/recording.expected"
+
+(cd "$run" && exec wine explorer /desktop=querlan,1024x768 "$build/Querlan.exe" \
+  >"$run/wine.log" 2>&1) &
+wine_lib_pids+=($!)
+wait_for 60 running
+sleep 2 # the deferred start-up: settings applied, port opened
+shot 1-started
+
+# One click into the window's client area gives the keyboard to it; the focus is then in
+# the destination box, and Enter presses the visible default button, "&Daten holen".
+xdotool mousemove 500 230 click 1
+sleep 0.5
+xdotool key Return
+wait_for 30 grep -qx "sent=$bytes" "$run/devsim.report"
+sleep 0.5
+shot 2-recording
+wait_for 30 test -e "$run/$destination"
+sleep 0.5
+shot 3-saved
+
+xdotool key alt+s
+sleep 1
+shot 4-setup
+xdotool key Return # OK without a change: no message box
+sleep 1
+xdotool key alt+b
+wait_for 30 bash -c "! xdotool search --name '$caption'"
+
+status=0
+cmp "$run/recording.expected" "$run/$destination" || status=1
+cmp "$run/Setup.expected" "$run/Setup.txt" || status=1
+grep -qx "received=1" "$run/devsim.report" || { echo "the device saw no request" >&2; status=1; }
+[ $status = 0 ] && echo "e2e recording: $bytes bytes recorded and Setup.txt kept byte for byte"
+exit $status
