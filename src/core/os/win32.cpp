@@ -1,5 +1,11 @@
 // Win32 file calls. Exclusive access is a share mode of 0: while the file is open no other
 // program can open it. Paths arrive as UTF-8 and go to the wide calls as UTF-16.
+//
+// The text in the files is the ANSI code page's, as Windows programs of this kind keep their
+// settings; the program's own text is UTF-8. So text is converted here, where it meets the
+// file. Numbers and line ends are ASCII, the same in both, so only text a user typed (a
+// destination name with German letters) changes form, and a file written and read back
+// gives the same text. Bytes that are no UTF-8 text are written as they are.
 #include <windows.h>
 
 #include <algorithm>
@@ -10,6 +16,42 @@ namespace core::os {
 namespace {
 
 constexpr DWORD kLargestWrite = 1u << 30;
+constexpr std::size_t kLargestConversion = 1u << 28;
+
+bool isAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+std::wstring toWide(UINT codePage, DWORD flags, std::string_view text) {
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, flags, text.data(), size, wide.data(), length);
+  return wide;
+}
+
+std::string fromWide(UINT codePage, const std::wstring& wide) {
+  const int size = static_cast<int>(wide.size());
+  const int length =
+      WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(std::max(length, 0)), '\0');
+  WideCharToMultiByte(codePage, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
+  return text;
+}
+
+// A character that the code page lacks becomes its default character ("?").
+std::string ansiFromUtf8(std::string_view text) {
+  if (isAscii(text) || text.size() > kLargestConversion) return std::string(text);
+  const std::wstring wide = toWide(CP_UTF8, MB_ERR_INVALID_CHARS, text);
+  return wide.empty() ? std::string(text) : fromWide(CP_ACP, wide);
+}
+
+std::string utf8FromAnsi(std::string_view text) {
+  if (isAscii(text) || text.size() > kLargestConversion) return std::string(text);
+  return fromWide(CP_UTF8, toWide(CP_ACP, 0, text));
+}
 
 class Handle {
  public:
@@ -108,7 +150,9 @@ bool isLockedByOther(const std::string& path) {
 std::optional<std::string> readText(const std::string& path) {
   const Handle file(openExisting(path, GENERIC_READ, FILE_SHARE_READ));
   if (!file.isOpen()) return std::nullopt;
-  return readUntilNul(file.get());
+  const std::optional<std::string> text = readUntilNul(file.get());
+  if (!text) return std::nullopt;
+  return utf8FromAnsi(*text);
 }
 
 CreateOutcome OutputFile::createNew(const std::string& path, const std::string&, OutputFile& file) {
@@ -128,7 +172,11 @@ OutputFile OutputFile::openDevice(const std::string& path) {
   return OutputFile(reinterpret_cast<std::intptr_t>(handle));
 }
 
-bool OutputFile::write(std::string_view bytes) {
+// The string list hands its text over in whole lines, so no character is split between two
+// writes.
+bool OutputFile::write(std::string_view text) {
+  const std::string ansi = ansiFromUtf8(text);
+  std::string_view bytes = ansi;
   while (!bytes.empty()) {
     const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kLargestWrite));
     DWORD written = 0;
