@@ -16,3 +16,8 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUERLAN_GU
   -DQUERLAN_SANITIZE=thread
 cmake --build build-tsan -j "$jobs"
 ctest --test-dir build-tsan -L "serial|windows" --output-on-failure -j "$jobs"
+
+# --- The Windows build: Querlan.exe cross-built with mingw-w64, its tests and a whole
+# --- recording under Wine (tests/win32/run-under-wine.sh; folders build-win32, build-w32lead).
+ensure_packages g++-mingw-w64-x86-64 googletest wine64 wine socat xvfb xdotool imagemagick
+timeout --kill-after=30 900 tests/win32/run-under-wine.sh
