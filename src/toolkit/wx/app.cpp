@@ -83,9 +83,11 @@ std::string programPath() {
 
 void showMessage(const std::string& text, const std::string& caption, Icon icon) {
   const long style = wxOK | wxCENTRE | (icon == Icon::stop ? wxICON_ERROR : wxICON_NONE);
-  // Modal to the whole program, not only to one window.
+  // Owned by the active window, so that it stays above that window; modal to the whole
+  // program, not only to its owner.
+  wxWindow* owner = wxGetActiveWindow();
   wxWindowDisabler others;
-  wxMessageDialog box(nullptr, wx::toWx(text), wx::toWx(caption), style);
+  wxMessageDialog box(owner, wx::toWx(text), wx::toWx(caption), style);
   box.ShowModal();
 }
 

@@ -13,8 +13,7 @@ constexpr const char* compactStyle = R"(
 #querlan-window combobox button,
 #querlan-window combobox entry {
   min-height: 0;
-  padding-top: 1px;
-  padding-bottom: 1px;
+  padding: 1px 3px;
 }
 )";
 

@@ -8,8 +8,9 @@
 namespace tk::wx {
 
 // GTK's theme gives entries, buttons and combo boxes a minimum height of some 34 pixels, far
-// more than the proportional layouts give them in a small window. Windows controls shrink
-// with their font; this style lets ours do the same, for the program's own windows only.
+// more than the proportional layouts give them in a small window, and wide inner margins that
+// clip a caption early. Windows controls shrink with their font and keep a few pixels of
+// margin; this style lets ours do the same, for the program's own windows only.
 void installCompactStyle();
 void useCompactStyle(wxWindow& frame);
 
