@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <set>
 
 #include "support.h"
 #include "toolkit/win32/text.h"
@@ -81,6 +82,39 @@ INSTANTIATE_TEST_SUITE_P(
                     LabelCase{"Log-Zeit [sec]", {"MS Sans Serif", -11}},
                     LabelCase{"Größe\tÄnderung", {"Arial", -13}},
                     LabelCase{"\t\tnach zwei Tabs", {"Arial", 0}}));
+
+// The pixels a control shows, once it has painted all it had to.
+std::vector<COLORREF> pixelsOf(HWND control) {
+  test::pumpUntil([&] { return !GetUpdateRect(control, nullptr, FALSE); }, 500);
+  UpdateWindow(control);
+  RECT client{};
+  GetClientRect(control, &client);
+  const HDC dc = GetDC(control);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < client.bottom; ++y) {
+    for (int x = 0; x < client.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+  }
+  ReleaseDC(control, dc);
+  return pixels;
+}
+
+// A label drew its new text at once, at its old width, where the text broke into two
+// lines; growing it then kept those bits, and "0 von 3 s" showed as "0   on 3 s".
+TEST(Labels, ALabelThatGrowsWithItsNewTextShowsItWhole) {
+  test::TestWindow window;
+  window.show();
+  const tk::Font font{"Arial", -25};
+  tk::Label grown(window), fresh(window);
+  for (tk::Label* label : {&grown, &fresh}) label->setFont(font);
+  fresh.setTop(100);
+  grown.setText("Aufzeichnung:\t3 s");
+  pixelsOf(nativeHandle(grown));
+  grown.setText("Verstrichen:\t0 von 3 s");
+  fresh.setText("Verstrichen:\t0 von 3 s");
+  const std::vector<COLORREF> expected = pixelsOf(nativeHandle(fresh));
+  ASSERT_GT(std::set(expected.begin(), expected.end()).size(), 1u) << "no text was drawn";
+  EXPECT_EQ(pixelsOf(nativeHandle(grown)), expected);
+}
 
 TEST(Fonts, EachControlHoldsANativeFontOfItsAttributes) {
   test::TestWindow window;
