@@ -4,6 +4,7 @@
 
 #include "support.h"
 #include "toolkit/toolkit.h"
+#include "toolkit/wx/controls.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ class Keyboard : public ::testing::Test {
   std::map<tk::Button*, int> clicks;
 };
 
-TEST_F(Keyboard, EnterClicksTheVisibleDefaultButtonAndFollowsTheSwap) {
+TEST_F(Keyboard, EnterClicksTheVisibleDefaultButtonUnlessAPushButtonHasTheFocus) {
   focus(edit);
   press("Return");
   EXPECT_EQ(clicks[&start], 1);
@@ -66,13 +67,12 @@ TEST_F(Keyboard, EnterClicksTheVisibleDefaultButtonAndFollowsTheSwap) {
   EXPECT_EQ(clicks[&start], 1);
   EXPECT_EQ(clicks[&stop], 1);
   EXPECT_EQ(clicks[&setup], 0);
-}
 
-TEST_F(Keyboard, EnterOnAFocusedPushButtonClicksThatButtonOnly) {
+  // A focused push button takes Enter itself.
   focus(setup);
   press("Return");
   EXPECT_EQ(clicks[&setup], 1);
-  EXPECT_EQ(clicks[&start], 0);
+  EXPECT_EQ(clicks[&stop], 1);
 }
 
 // GTK clicks a button a moment after its mnemonic, once it has shown it pressed; keys are
@@ -90,13 +90,47 @@ TEST_F(Keyboard, AltWithTheMarkedLetterClicksOnlyAVisibleButton) {
   EXPECT_EQ(clicks[&start], 1);
 }
 
-TEST_F(Keyboard, TypedTextReachesTheEditBoxWithItsUmlauts) {
-  edit.setText("");
-  focus(edit);
-  press("a b");
-  EXPECT_EQ(edit.text(), "ab");
-  edit.setText("Größe");
-  EXPECT_EQ(edit.text(), "Größe");
+TEST_F(Keyboard, TabFollowsTheTabOrderAndSkipsHiddenButtons) {
+  // Against the creation order: edit, start, stop, setup.
+  setup.setTabOrder(0);
+  start.setTabOrder(1);
+  stop.setTabOrder(2);
+  edit.setTabOrder(3);
+  const auto focused = [](tk::Control& control) {
+    return wxWindow::FindFocus() == tk::wx::widgetOf(control.peer());
+  };
+  focus(setup);
+  press("Tab");
+  EXPECT_TRUE(focused(start));
+  press("Tab");
+  EXPECT_TRUE(focused(edit));
+  press("Tab");
+  EXPECT_TRUE(focused(setup));
+}
+
+// Clicks, held buttons and arrow keys of a drawn control of our own.
+TEST_F(Keyboard, TheSpinnerStepsItsEditBoxByClicksAndArrowKeys) {
+  tk::UpDown spinner(window);
+  spinner.setAssociate(edit);
+  spinner.setRange(0, 400);
+  spinner.setPosition(240);
+  spinner.setLeft(220);
+  spinner.setTop(10);
+  spinner.setWidth(18);
+  spinner.setHeight(30);
+  wxWindow& arrows = *tk::wx::widgetOf(spinner.peer());
+  wxtest::settle();
+
+  ASSERT_TRUE(wxtest::clickAt(arrows, 9, 5));
+  EXPECT_EQ(edit.text(), "241");
+  ASSERT_TRUE(wxtest::clickAt(arrows, 9, 25));
+  ASSERT_TRUE(wxtest::clickAt(arrows, 9, 25));
+  EXPECT_EQ(edit.text(), "239");
+
+  focus(spinner);
+  press("Up Up Up Down");
+  EXPECT_EQ(edit.text(), "241");
+  EXPECT_EQ(spinner.position(), 241);
 }
 
 }  // namespace

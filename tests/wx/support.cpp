@@ -31,14 +31,26 @@ void settle() {
   wxTheApp->ProcessPendingEvents();
 }
 
-bool typeKeys(const std::string& keys) {
-  const std::string command = "xdotool key --clearmodifiers " + keys;
-  if (std::system(command.c_str()) != 0) return false;
+namespace {
+
+bool runXdotool(const std::string& arguments) {
+  if (std::system(("xdotool " + arguments).c_str()) != 0) return false;
   // xdotool has returned, so the X server has made the events; one round trip later they
   // are all in this program's queue.
   gdk_display_sync(gdk_display_get_default());
   settle();
   return true;
+}
+
+}  // namespace
+
+bool typeKeys(const std::string& keys) {
+  return runXdotool("key --clearmodifiers " + keys);
+}
+
+bool clickAt(wxWindow& widget, int x, int y) {
+  const wxPoint at = widget.ClientToScreen({x, y});
+  return runXdotool("mousemove " + std::to_string(at.x) + " " + std::to_string(at.y) + " click 1");
 }
 
 wxFrame& frameOf(tk::Window& window) {

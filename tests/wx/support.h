@@ -23,6 +23,9 @@ void settle();
 // events they cause. False when the keys could not be typed.
 bool typeKeys(const std::string& keys);
 
+// Clicks the left mouse button at a point of a widget, through the X server.
+bool clickAt(wxWindow& widget, int x, int y);
+
 wxFrame& frameOf(tk::Window& window);
 wxWindow& clientOf(tk::Window& window);
 

@@ -82,6 +82,11 @@ std::string programPath() {
 }
 
 void showMessage(const std::string& text, const std::string& caption, Icon icon) {
+  if (!wx::started) {
+    // Without a screen (wx failed to start) the message can only go to the terminal.
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    return;
+  }
   const long style = wxOK | wxCENTRE | (icon == Icon::stop ? wxICON_ERROR : wxICON_NONE);
   // Owned by the active window, so that it stays above that window; modal to the whole
   // program, not only to its owner.

@@ -36,10 +36,11 @@ void Frame::onGeometry(wxEvent& event) {
   if (peer_) peer_->geometryChanged();
 }
 
-// The front decides whether the window closes; wx must never destroy it by itself.
+// The front decides whether the window closes; wx must never destroy it by itself. A window
+// disabled by a modal window or box does not close, as on Windows.
 void Frame::onClose(wxCloseEvent& event) {
   if (event.CanVeto()) event.Veto();
-  if (peer_) peer_->closeRequested();
+  if (peer_ && IsEnabled()) peer_->closeRequested();
 }
 
 void Frame::onCharHook(wxKeyEvent& event) {
