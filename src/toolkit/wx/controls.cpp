@@ -72,7 +72,8 @@ class NativeComboBox final : public NativeControl<backend::ComboPeer> {
 }  // namespace
 
 wxWindow* widgetOf(backend::ControlPeer& peer) {
-  return dynamic_cast<NativeWidget&>(peer).widget();
+  auto* native = dynamic_cast<NativeWidget*>(&peer);
+  return native != nullptr ? native->widget() : nullptr;
 }
 
 ButtonWidget::ButtonWidget(wxWindow* parent, Button& front)

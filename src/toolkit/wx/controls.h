@@ -22,6 +22,7 @@ class NativeWidget {
   virtual wxWindow* widget() const = 0;
 };
 
+// The peer's widget; null for a peer without one (a label).
 wxWindow* widgetOf(backend::ControlPeer& peer);
 
 // What every control peer does the same way: place, font, visibility, focus.
@@ -43,7 +44,6 @@ class NativeControl : public Interface, public NativeWidget {
     widget_->SetFont(next->get());
     nativeFont_ = std::move(next);
     font_ = font;
-    fontChanged(font);
     place();
   }
   void setVisible(bool visible) override { widget_->Show(visible); }
@@ -55,7 +55,6 @@ class NativeControl : public Interface, public NativeWidget {
   Widget& as() const {
     return static_cast<Widget&>(*widget_);
   }
-  virtual void fontChanged(const Font&) {}
   // The height the widget takes when asked for the given one.
   virtual int fittedHeight(int requested) const { return requested; }
   const Font& font() const { return font_; }

@@ -9,19 +9,24 @@
 #include <utility>
 
 #include "toolkit/backend.h"
+#include "toolkit/wx/gtk.h"
 
 namespace tk::wx {
 namespace {
 
-// Pango renders at 96 pixels per inch here, so an em of p pixels is p * 72 / 96 points.
-constexpr double pointsPerPixel = 72.0 / 96.0;
+// wx sizes fonts in points, which GTK turns into pixels at the desktop's font resolution;
+// sizes given in pixels stay pixels at any resolution.
+double pointsPerPixel() {
+  static const double points = 72.0 / fontResolution();
+  return points;
+}
 
 wxFont makeFont(const Font& font, double emPixels) {
   wxFont made = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
   if (!font.name.empty()) made.SetFaceName(linuxFace(font.name));
   made.SetStyle(wxFONTSTYLE_NORMAL);
   made.SetWeight(wxFONTWEIGHT_NORMAL);
-  made.SetFractionalPointSize(emPixels * pointsPerPixel);
+  made.SetFractionalPointSize(emPixels * pointsPerPixel());
   return made;
 }
 
@@ -45,11 +50,11 @@ int cellHeight(const wxFont& font) {
 // The em in pixels: a negative height gives it directly; a positive height, as on Windows,
 // is the cell height, so the em is scaled until the cell fits.
 double emPixelsFor(const Font& font) {
-  if (font.height < 0) return -font.height;
+  if (font.height < 0) return -static_cast<double>(font.height);
   const double probeEm = 100.0;
   if (font.height > 0) return font.height * probeEm / cellHeight(makeFont(font, probeEm));
   return wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).GetFractionalPointSize() /
-         pointsPerPixel;
+         pointsPerPixel();
 }
 
 // Lower-case letters and the space, each as often as it occurs in 1000 characters of English

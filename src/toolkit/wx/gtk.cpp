@@ -48,6 +48,11 @@ void useCompactCells(wxWindow& dropDownList) {
   g_list_free(cells);
 }
 
+double fontResolution() {
+  const double resolution = gdk_screen_get_resolution(gdk_screen_get_default());
+  return resolution > 0 ? resolution : 96.0;  // GTK's own default when none is set
+}
+
 void setDialogButtonLabels(wxWindow& dialog, const std::string& accept, const std::string& cancel) {
   auto* native = GTK_DIALOG(dialog.GetHandle());
   relabel(native, GTK_RESPONSE_ACCEPT, accept);

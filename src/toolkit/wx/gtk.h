@@ -18,6 +18,10 @@ void useCompactStyle(wxWindow& frame);
 // reach, so that the closed list fits the same height as an editable combo box.
 void useCompactCells(wxWindow& dropDownList);
 
+// The resolution, in dots per inch, at which GTK turns font points into pixels (the desktop's
+// font scaling included).
+double fontResolution();
+
 // Relabels the accept and cancel buttons of a native file dialog ("_" marks the mnemonic).
 void setDialogButtonLabels(wxWindow& dialog, const std::string& accept, const std::string& cancel);
 

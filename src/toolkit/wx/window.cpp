@@ -117,6 +117,7 @@ void FramePeer::setTabOrder(const std::vector<backend::ControlPeer*>& order) {
   wxWindow* previous = nullptr;
   for (backend::ControlPeer* peer : order) {
     wxWindow* widget = widgetOf(*peer);
+    if (widget == nullptr) continue;  // a label is drawn, not focused
     if (previous) {
       widget->MoveAfterInTabOrder(previous);
     } else if (wxWindow* first = panel_->GetChildren().GetFirst()->GetData(); first != widget) {
