@@ -11,11 +11,14 @@ namespace {
 constexpr int tabStopChars = 8;
 
 // Positions are computed wide and saturated, since any font size may be asked for.
-int saturate(std::int64_t value) { return static_cast<int>(std::min<std::int64_t>(value, INT_MAX)); }
+int saturate(std::int64_t value) {
+  return static_cast<int>(std::min<std::int64_t>(value, INT_MAX));
+}
 
 // Splits a line at tabs into runs, each starting at the next stop after the previous run.
 void layoutLine(const Font& font, std::string_view line, int y, std::vector<TextRun>& runs) {
-  const std::int64_t stop = std::max<std::int64_t>(1, std::int64_t{tabStopChars} * backend::averageCharWidth(font));
+  const std::int64_t stop =
+      std::max<std::int64_t>(1, std::int64_t{tabStopChars} * backend::averageCharWidth(font));
   std::int64_t x = 0;
   while (true) {
     const auto tab = line.find('\t');
@@ -46,12 +49,12 @@ std::vector<TextRun> layoutText(const Font& font, const std::string& text) {
 }
 
 Size measureText(const Font& font, const std::string& text) {
-  Size size{0, backend::lineHeight(font) *
-                   static_cast<int>(1 + std::count(text.begin(), text.end(), '\n'))};
+  const std::int64_t lines = 1 + std::count(text.begin(), text.end(), '\n');
+  std::int64_t width = 0;
   for (const TextRun& run : layoutText(font, text)) {
-    size.width = std::max(size.width, run.x + backend::textWidth(font, run.text));
+    width = std::max(width, std::int64_t{run.x} + backend::textWidth(font, run.text));
   }
-  return size;
+  return {saturate(width), saturate(lines * backend::lineHeight(font))};
 }
 
 }  // namespace tk

@@ -105,8 +105,10 @@ class HeadlessWindow : public backend::WindowPeer {
     bounds_ = bounds;
     if (resized) front_.notifyResized();
   }
+  // The frame is taken off a size of at least the frame, so that no size can overflow.
   Size clientSize() const override {
-    return {std::max(0, bounds_.width - frameWidth), std::max(0, bounds_.height - frameHeight)};
+    return {std::max(frameWidth, bounds_.width) - frameWidth,
+            std::max(frameHeight, bounds_.height) - frameHeight};
   }
   void setCaption(const std::string&) override {}
   void setVisible(bool visible) override {

@@ -17,7 +17,9 @@ bool quitFlag = false;
 std::string programFile;
 
 // Metrics saturate rather than overflow, whatever font size is asked for.
-int saturate(std::int64_t value) { return static_cast<int>(std::min<std::int64_t>(value, INT_MAX)); }
+int saturate(std::int64_t value) {
+  return static_cast<int>(std::min<std::int64_t>(value, INT_MAX));
+}
 
 int cellHeight(const Font& font) {
   if (font.height < 0) return saturate(-std::int64_t{font.height});
@@ -68,20 +70,20 @@ int lineHeight(const Font& font) {
   return cellHeight(font);
 }
 int averageCharWidth(const Font& font) {
-  return (cellHeight(font) + 1) / 2;
+  return saturate((std::int64_t{cellHeight(font)} + 1) / 2);
 }
 
 int textWidth(const Font& font, const std::string& text) {
-  int codePoints = 0;
+  std::int64_t codePoints = 0;
   for (const char c : text) codePoints += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return codePoints * averageCharWidth(font);
+  return saturate(codePoints * averageCharWidth(font));
 }
 
 int editHeight(const Font& font) {
-  return cellHeight(font) + 8;
+  return saturate(std::int64_t{cellHeight(font)} + 8);
 }
 int comboHeight(const Font& font) {
-  return cellHeight(font) + 8;
+  return saturate(std::int64_t{cellHeight(font)} + 8);
 }
 
 void initialize(int, char**) {}
