@@ -2,7 +2,10 @@
 // notifications, and (with a window manager) minimised and maximised windows.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "support.h"
+#include "toolkit/backend.h"
 #include "toolkit/toolkit.h"
 
 namespace {
@@ -44,6 +47,21 @@ TEST_F(Geometry, EachSetterChangesOneValueAndAResizeReportsTheNewClientSize) {
   wxtest::settle();
   EXPECT_TRUE(resizes.empty()) << "a move is no resize";
   EXPECT_EQ(bounds(), (tk::Rect{150, 160, 500, 350}));
+}
+
+// A settings file may hold any 32-bit size; the X server holds 16 bits.
+TEST_F(Geometry, HugeBoundsAreClampedToWhatTheScreenCanHold) {
+  window.show();
+  window.setHeight(INT_MAX);
+  window.setWidth(INT_MAX);
+  window.setLeft(INT_MIN);
+  ASSERT_FALSE(resizes.empty());
+  EXPECT_EQ(window.height(), 32767);
+  EXPECT_EQ(resizes.back(), window.clientSize());
+  EXPECT_LE(resizes.back().height, 32767);
+  EXPECT_EQ(window.left(), -32767);
+  EXPECT_GT(tk::backend::lineHeight({"Arial", INT_MIN}), 30000);
+  EXPECT_LE(tk::backend::lineHeight({"Arial", INT_MIN}), 2 * 32767);
 }
 
 // With a window manager the outer bounds include its frame; a minimised window reports the

@@ -7,11 +7,11 @@
 #include <wx/weakref.h>
 #include <wx/window.h>
 
-#include <algorithm>
 #include <memory>
 
 #include "toolkit/backend.h"
 #include "toolkit/wx/fonts.h"
+#include "toolkit/wx/limits.h"
 
 namespace tk::wx {
 
@@ -61,8 +61,9 @@ class NativeControl : public Interface, public NativeWidget {
 
  private:
   void place() {
-    widget_->SetSize(bounds_.left, bounds_.top, std::max(bounds_.width, 0),
-                     std::max(fittedHeight(bounds_.height), 0), wxSIZE_ALLOW_MINUS_ONE);
+    widget_->SetSize(clampPosition(bounds_.left), clampPosition(bounds_.top),
+                     clampExtent(bounds_.width), clampExtent(fittedHeight(bounds_.height)),
+                     wxSIZE_ALLOW_MINUS_ONE);
   }
 
   wxWeakRef<wxWindow> widget_;

@@ -10,6 +10,7 @@
 
 #include "toolkit/backend.h"
 #include "toolkit/wx/gtk.h"
+#include "toolkit/wx/limits.h"
 
 namespace tk::wx {
 namespace {
@@ -48,13 +49,20 @@ int cellHeight(const wxFont& font) {
 }
 
 // The em in pixels: a negative height gives it directly; a positive height, as on Windows,
-// is the cell height, so the em is scaled until the cell fits.
+// is the cell height, so the em is scaled until the cell fits. No screen shows a character
+// larger than itself, and FreeType fails on far larger ones.
 double emPixelsFor(const Font& font) {
-  if (font.height < 0) return -static_cast<double>(font.height);
   const double probeEm = 100.0;
-  if (font.height > 0) return font.height * probeEm / cellHeight(makeFont(font, probeEm));
-  return wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).GetFractionalPointSize() /
+  double em = 0;
+  if (font.height < 0) {
+    em = -static_cast<double>(font.height);
+  } else if (font.height > 0) {
+    em = font.height * probeEm / cellHeight(makeFont(font, probeEm));
+  } else {
+    em = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).GetFractionalPointSize() /
          pointsPerPixel();
+  }
+  return std::min<double>(em, maxCoordinate);
 }
 
 // Lower-case letters and the space, each as often as it occurs in 1000 characters of English

@@ -2,11 +2,10 @@
 
 #include <wx/utils.h>
 
-#include <algorithm>
-
 #include "toolkit/wx/controls.h"
 #include "toolkit/wx/fonts.h"
 #include "toolkit/wx/gtk.h"
+#include "toolkit/wx/limits.h"
 
 namespace tk::wx {
 namespace {
@@ -64,9 +63,10 @@ Rect FramePeer::bounds() const {
   return frame_->IsIconized() ? normalBounds_ : toRect(frame_->GetRect());
 }
 
-void FramePeer::setBounds(const Rect& bounds) {
-  frame_->SetSize(bounds.left, bounds.top, std::max(bounds.width, 0), std::max(bounds.height, 0),
-                  wxSIZE_ALLOW_MINUS_ONE);
+void FramePeer::setBounds(const Rect& requested) {
+  const Rect bounds{clampPosition(requested.left), clampPosition(requested.top),
+                    clampExtent(requested.width), clampExtent(requested.height)};
+  frame_->SetSize(bounds.left, bounds.top, bounds.width, bounds.height, wxSIZE_ALLOW_MINUS_ONE);
   // While minimised or maximised the new rectangle is the one to restore to.
   const bool restored = !frame_->IsIconized() && !frame_->IsMaximized();
   normalBounds_ = restored ? toRect(frame_->GetRect()) : bounds;

@@ -32,7 +32,7 @@ class FramePeer final : public backend::WindowPeer {
   ~FramePeer() override;
 
   Rect bounds() const override;
-  void setBounds(const Rect& bounds) override;
+  void setBounds(const Rect& requested) override;
   Size clientSize() const override;
   void setCaption(const std::string& caption) override;
   void setVisible(bool visible) override;
