@@ -97,17 +97,6 @@ TEST_F(PortOpening, ANameThatNamesNoDeviceFailsWithItsMessage) {
   EXPECT_EQ(ComPortState.handle.load(), comm::invalidHandle);
 }
 
-TEST_F(PortOpening, ASecondCallNamesThePortThatIsOpen) {
-  ASSERT_EQ(OpenComPort(0, 9600), 1);
-  EXPECT_EQ(OpenComPort(3, 4800), 0);
-  ASSERT_EQ(tk::headless::messages().size(), 1u);
-  EXPECT_EQ(tk::headless::messages()[0].text, "Bereits geöffnet !");
-  EXPECT_EQ(tk::headless::messages()[0].caption, "COM1:");
-  DCB line{};
-  GetCommState(portHandle(), &line);
-  EXPECT_EQ(line.BaudRate, 9600u);
-}
-
 // The comm layer by itself: what has arrived is counted and read in full, 0x00 and 0xFF too.
 TEST_F(CommLayer, CountsAndReadsTheWaitingBytes) {
   test::PortPeer peer;

@@ -139,17 +139,4 @@ TEST(Modal, TheFileDialogKeepsTheTimersGoingAndTakesANameThatDoesNotExist) {
   EXPECT_EQ(dialog.fileName(), tk::win32::narrow(chosen));
 }
 
-// A text with its NULs: the literal without the one that ends it.
-template <std::size_t size>
-std::wstring withNuls(const wchar_t (&text)[size]) {
-  return std::wstring(text, size - 1);
-}
-
-TEST(Modal, TheFilterTakesTheDialogsDoubleNulForm) {
-  EXPECT_EQ(tk::win32::dialogFilter("Alle Dateien (*.*)|*.*"),
-            withNuls(L"Alle Dateien (*.*)\0*.*\0\0"));
-  EXPECT_EQ(tk::win32::dialogFilter("Text|*.txt|Alle|*.*"),
-            withNuls(L"Text\0*.txt\0Alle\0*.*\0\0"));
-}
-
 }  // namespace

@@ -238,6 +238,25 @@ void Win32Window::restoreFocus() {
   if (target != nullptr) SetFocus(target);
 }
 
+// A notification of one of our controls goes to it; IDOK from the dialog manager is Enter.
+void Win32Window::command(WPARAM wParam, LPARAM lParam) {
+  if (ChildControl* control = ChildControl::from(reinterpret_cast<HWND>(lParam))) {
+    control->command(HIWORD(wParam));
+  } else if (LOWORD(wParam) == IDOK) {
+    pressEnter();
+  }
+}
+
+LRESULT Win32Window::notify(const NMHDR& header) {
+  ChildControl* control = ChildControl::from(header.hwndFrom);
+  return control != nullptr ? control->notify(header) : 0;
+}
+
+void Win32Window::rememberFocus() {
+  const HWND focus = childHolding(hwnd_, GetFocus());
+  if (focus != nullptr) lastFocus_ = focus;
+}
+
 LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
@@ -248,17 +267,10 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       front_.notifyCloseRequest();
       return 0;
     case WM_COMMAND:
-      if (ChildControl* control = ChildControl::from(reinterpret_cast<HWND>(lParam))) {
-        control->command(HIWORD(wParam));
-      } else if (LOWORD(wParam) == IDOK) {
-        pressEnter();
-      }
+      command(wParam, lParam);
       return 0;
-    case WM_NOTIFY: {
-      const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-      ChildControl* control = ChildControl::from(header.hwndFrom);
-      return control != nullptr ? control->notify(header) : 0;
-    }
+    case WM_NOTIFY:
+      return notify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_NEXTDLGCTL:
       moveFocus(wParam, lParam);
       return 0;
@@ -266,17 +278,13 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       deliverTick(wParam);
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        const HWND focus = childHolding(hwnd_, GetFocus());
-        if (focus != nullptr) lastFocus_ = focus;
-      }
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
+      if (LOWORD(wParam) == WA_INACTIVE) rememberFocus();
+      break;
     case WM_SETFOCUS:
       restoreFocus();
       return 0;
-    default:
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
   }
+  return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 HWND nativeWindow(backend::WindowPeer& peer) {

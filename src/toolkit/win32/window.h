@@ -32,8 +32,11 @@ class Win32Window final : public backend::WindowPeer {
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
+  void command(WPARAM wParam, LPARAM lParam);
+  LRESULT notify(const NMHDR& header);
   void pressEnter();
   void moveFocus(WPARAM wParam, LPARAM lParam);
+  void rememberFocus();
   void restoreFocus();
   void enableOthers();
 
