@@ -7,6 +7,7 @@
 #include "support.h"
 #include "toolkit/backend.h"
 #include "toolkit/toolkit.h"
+#include "toolkit/wx/controls.h"
 
 namespace {
 
@@ -154,6 +155,30 @@ TEST_F(LabelDrawing, ALabelsEmptySpaceDoesNotHideAControlBelowIt) {
     return wxColour(shot.GetRed(at.x, at.y), shot.GetGreen(at.x, at.y), shot.GetBlue(at.x, at.y));
   };
   EXPECT_NE(colour(field), colour(bare)) << "the label hides the edit box";
+}
+
+}  // namespace
+
+namespace {
+
+// The size of the font a native widget draws with.
+double shownFontHeight(tk::Control& control) {
+  return tk::wx::widgetOf(control.peer())->GetFont().GetFractionalPointSize();
+}
+
+TEST(ButtonCaption, ACaptionThatWouldBeCutOffIsDrawnSmallerAndKeepsItsFont) {
+  tk::Window window({"Knöpfe", {20, 20, 400, 200}, {"MS Sans Serif", -14}});
+  tk::Button wide(window, "&Daten holen");
+  tk::Button narrow(window, "&Daten holen");
+  const tk::Font big{"Arial", -36};
+  wide.setWidth(400);
+  narrow.setWidth(150);
+  wide.setFont(big);
+  narrow.setFont(big);
+  EXPECT_EQ(narrow.font(), big) << "the control keeps the font it was given";
+  EXPECT_LT(shownFontHeight(narrow), shownFontHeight(wide));
+  narrow.setWidth(400);  // room again: the full size comes back
+  EXPECT_EQ(shownFontHeight(narrow), shownFontHeight(wide));
 }
 
 }  // namespace

@@ -17,4 +17,4 @@ ensure_packages() {
 }
 
 # What building the program needs.
-BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libwxgtk3.2-dev fonts-liberation)
+BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libgtk-3-dev libwxgtk3.2-dev fonts-liberation)

@@ -4,6 +4,9 @@
 #include <wx/combobox.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "toolkit/wx/gtk.h"
 #include "toolkit/wx/window.h"
 
@@ -17,11 +20,31 @@ class NativeEdit final : public NativeControl<backend::EditPeer> {
   void setText(const std::string& text) override { as<wxTextCtrl>().ChangeValue(toWx(text)); }
 };
 
+// The room a button's frame and padding take from its caption.
+constexpr int buttonPadding = 12;
+
 class NativeButton final : public NativeControl<backend::ButtonPeer> {
  public:
   NativeButton(wxWindow* parent, Button& front) : NativeControl(new ButtonWidget(parent, front)) {}
   // wx turns the "&" marker into the native mnemonic.
-  void setCaption(const std::string& caption) override { as<wxButton>().SetLabel(toWx(caption)); }
+  void setCaption(const std::string& caption) override {
+    as<wxButton>().SetLabel(toWx(caption));
+    shownCaption_ = wxStripMenuCodes(toWx(caption), wxStrip_Mnemonics).utf8_string();
+    showFont();
+  }
+
+ private:
+  // The layout gives buttons a font that grows with the window's height and a width that
+  // grows with its width; a caption that would be cut off is drawn smaller instead.
+  Font displayedFont() const override {
+    const Font& own = font();
+    const int room = bounds().width - buttonPadding;
+    const int needed = backend::textWidth(own, shownCaption_);
+    if (own.height >= 0 || room <= 0 || needed <= room) return own;
+    return {own.name, std::min(-1, static_cast<int>(std::int64_t{own.height} * room / needed))};
+  }
+
+  std::string shownCaption_;
 };
 
 // The drop-down list: selection only.

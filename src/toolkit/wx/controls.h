@@ -37,13 +37,12 @@ class NativeControl : public Interface, public NativeWidget {
 
   void setBounds(const Rect& bounds) override {
     bounds_ = bounds;
+    showFont();
     place();
   }
   void setFont(const Font& font) override {
-    auto next = std::make_unique<NativeFont>(font);
-    widget_->SetFont(next->get());
-    nativeFont_ = std::move(next);
     font_ = font;
+    showFont();
     place();
   }
   void setVisible(bool visible) override { widget_->Show(visible); }
@@ -57,7 +56,20 @@ class NativeControl : public Interface, public NativeWidget {
   }
   // The height the widget takes when asked for the given one.
   virtual int fittedHeight(int requested) const { return requested; }
+  // The font the widget draws with; its own font unless a control has to make room.
+  virtual Font displayedFont() const { return font_; }
   const Font& font() const { return font_; }
+  const Rect& bounds() const { return bounds_; }
+
+  // Gives the widget a native font for displayedFont() when that has changed.
+  void showFont() {
+    const Font shown = displayedFont();
+    if (nativeFont_ && shown == shownFont_) return;
+    auto next = std::make_unique<NativeFont>(shown);
+    widget_->SetFont(next->get());
+    nativeFont_ = std::move(next);
+    shownFont_ = shown;
+  }
 
  private:
   void place() {
@@ -69,6 +81,7 @@ class NativeControl : public Interface, public NativeWidget {
   wxWeakRef<wxWindow> widget_;
   Rect bounds_;
   Font font_;
+  Font shownFont_;
   std::unique_ptr<NativeFont> nativeFont_;
 };
 
