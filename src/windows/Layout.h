@@ -19,6 +19,24 @@ inline tk::Font rowFont(int rowUnit) {
   return {"Arial", -mulDiv(rowUnit, 8, 5)};
 }
 
+// One layout pass over a window's client area divided into rows.
+struct Pass {
+  Pass(const tk::Window& window, int rowCount)
+      : width(window.clientSize().width),
+        height(window.clientSize().height),
+        rows(rowCount),
+        unit(height / rowCount),
+        font(rowFont(unit)) {}
+  // The top of a row: proportional to the client height itself, not a multiple of the unit.
+  int top(int row) const { return mulDiv(height, row, rows); }
+
+  int width;
+  int height;
+  int rows;
+  int unit;
+  tk::Font font;
+};
+
 // Places a control in the order left, top, height, width, font: a font change comes last,
 // so that a control sizing itself to its font has the final say.
 inline void place(tk::Control& control, int left, int top, int height, int width,

@@ -25,30 +25,25 @@ using layout::margin;
 using layout::mulDiv;
 using layout::place;
 
-namespace {
-constexpr int rows = 19;
-}  // namespace
-
 void TfMain::FormResize() {
-  const tk::Size client = clientSize();
-  const int cw = client.width;
-  const int ch = client.height;
-  const int u = ch / rows;
-  const tk::Font font = layout::rowFont(u);
-  auto rowTop = [ch](int row) { return mulDiv(ch, row, rows); };
+  const layout::Pass pass(*this, 19);
+  const int cw = pass.width;
+  const int u = pass.unit;
+  const tk::Font& font = pass.font;
   const int buttonWidth = (cw - margin) / 4 - margin;
   const int buttonHeight = mulDiv(u, 5, 2);
   const int destWidth = mulDiv(cw - margin, 3, 4);
 
-  place(lBaudRateUsed, margin, rowTop(1), 3 * u, cw - 2 * margin, font);
-  place(lComPortUsed, margin, rowTop(3), 3 * u, cw - 2 * margin, font);
-  place(lSchnittAct, margin, rowTop(5), 3 * u, cw - 2 * margin, font);
-  place(lTime, margin, rowTop(7), 3 * u, cw - 2 * margin, font);
-  place(eDest, margin, rowTop(13), buttonHeight, destWidth - margin, font);
+  place(lBaudRateUsed, margin, pass.top(1), 3 * u, cw - 2 * margin, font);
+  place(lComPortUsed, margin, pass.top(3), 3 * u, cw - 2 * margin, font);
+  place(lSchnittAct, margin, pass.top(5), 3 * u, cw - 2 * margin, font);
+  place(lTime, margin, pass.top(7), 3 * u, cw - 2 * margin, font);
+  place(eDest, margin, pass.top(13), buttonHeight, destWidth - margin, font);
   eDest.captionLabel().setFont(font);
-  place(bDest, destWidth + margin, rowTop(13), buttonHeight, buttonWidth, font);
-  place(bHolen, margin, rowTop(16), buttonHeight, buttonWidth, font);
-  place(bAbbrechen, margin, rowTop(16), buttonHeight, buttonWidth, font);
-  place(bSetup, (cw - margin) / 4 + margin, rowTop(16), buttonHeight, buttonWidth, font);
-  place(bBeenden, mulDiv(cw - margin, 2, 4) + margin, rowTop(16), buttonHeight, buttonWidth, font);
+  place(bDest, destWidth + margin, pass.top(13), buttonHeight, buttonWidth, font);
+  place(bHolen, margin, pass.top(16), buttonHeight, buttonWidth, font);
+  place(bAbbrechen, margin, pass.top(16), buttonHeight, buttonWidth, font);
+  place(bSetup, (cw - margin) / 4 + margin, pass.top(16), buttonHeight, buttonWidth, font);
+  place(bBeenden, mulDiv(cw - margin, 2, 4) + margin, pass.top(16), buttonHeight, buttonWidth,
+        font);
 }

@@ -29,33 +29,27 @@ using layout::margin;
 using layout::mulDiv;
 using layout::place;
 
-namespace {
-constexpr int rows = 20;
-}  // namespace
-
 void TfSetup::FormResize() {
-  const tk::Size client = clientSize();
-  const int cw = client.width;
-  const int ch = client.height;
-  const int u = ch / rows;
-  const tk::Font font = layout::rowFont(u);
-  auto rowTop = [ch](int row) { return mulDiv(ch, row, rows); };
+  const layout::Pass pass(*this, 20);
+  const int cw = pass.width;
+  const int u = pass.unit;
+  const tk::Font& font = pass.font;
   const int halfWidth = (cw - 3 * margin) / 2;
 
-  place(lComPort, margin, rowTop(1), 3 * u, cw - 2 * margin, font);
-  place(cbComPort, margin, rowTop(3), 4 * u, cw - 2 * margin, font);
-  place(lBaudRate, margin, rowTop(6), 3 * u, cw - 2 * margin, font);
-  place(cbBaudRate, margin, rowTop(8), 4 * u, cw - 2 * margin, font);
+  place(lComPort, margin, pass.top(1), 3 * u, cw - 2 * margin, font);
+  place(cbComPort, margin, pass.top(3), 4 * u, cw - 2 * margin, font);
+  place(lBaudRate, margin, pass.top(6), 3 * u, cw - 2 * margin, font);
+  place(cbBaudRate, margin, pass.top(8), 4 * u, cw - 2 * margin, font);
   // The edit box and the spinner share one line of the combo boxes' height.
   const int lineHeight = cbBaudRate.height();
   const int spinnerWidth = mulDiv(lineHeight, 3, 4);
-  place(leRecTime, margin, rowTop(13), lineHeight, cw - 2 * margin - spinnerWidth, font);
+  place(leRecTime, margin, pass.top(13), lineHeight, cw - 2 * margin - spinnerWidth, font);
   leRecTime.setCaptionSpacing(u / 2);
   leRecTime.captionLabel().setFont(font);
   udRecTime.setLeft(cw - margin - spinnerWidth);
-  udRecTime.setTop(rowTop(13));
+  udRecTime.setTop(pass.top(13));
   udRecTime.setHeight(lineHeight);
   udRecTime.setWidth(spinnerWidth);
-  place(bOk, margin, rowTop(17), 3 * u, halfWidth, font);
-  place(bAbbrechen, cw / 2 + margin / 2, rowTop(17), 3 * u, halfWidth, font);
+  place(bOk, margin, pass.top(17), 3 * u, halfWidth, font);
+  place(bAbbrechen, cw / 2 + margin / 2, pass.top(17), 3 * u, halfWidth, font);
 }
