@@ -43,9 +43,11 @@ class OnlyLinkedCom1 final : public comm::Comm {
 
 }  // namespace
 
+// Never destroyed, like the platform's own: the worker may still use it while the process
+// runs its exit handlers.
 void allowOnlyLinkedCom1() {
-  static OnlyLinkedCom1 guard;
-  comm::use(&guard);
+  static OnlyLinkedCom1* const guard = new OnlyLinkedCom1;
+  comm::use(guard);
 }
 
 }  // namespace faults
