@@ -17,6 +17,16 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUERLAN_GU
 cmake --build build-tsan -j "$jobs"
 ctest --test-dir build-tsan -L "serial|windows" --output-on-failure -j "$jobs"
 
+# --- Every test again under AddressSanitizer with UndefinedBehaviorSanitizer (build-asan,
+# --- unoptimised to build quickly), then a short run of each libFuzzer target (clang,
+# --- build-fuzz; fuzz/run.sh). Adds some five minutes on two cores.
+ensure_packages clang libclang-rt-dev
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUERLAN_GUI=OFF \
+  -DQUERLAN_SANITIZE=address
+cmake --build build-asan -j "$jobs"
+ctest --test-dir build-asan --output-on-failure -j "$jobs"
+fuzz/run.sh 10
+
 # --- The Windows build: Querlan.exe cross-built with mingw-w64, its tests and a whole
 # --- recording under Wine (tests/win32/run-under-wine.sh; folders build-win32, build-w32lead).
 ensure_packages g++-mingw-w64-x86-64 googletest wine64 wine socat xvfb xdotool imagemagick
