@@ -97,6 +97,12 @@ int editHeight(const Font& font);   // an edit box fitting the font: cell height
 int comboHeight(const Font& font);  // the closed height of a combo box with the font
 int liveFontCount();
 
+// A push button's caption as drawn: the "&" markers gone, "&&" shown as "&".
+std::string plainCaption(const std::string& caption);
+// The font a button draws its caption with: its own, or a smaller one where the caption
+// would not fit the width between its frame's padding.
+Font captionFont(const Font& font, const std::string& plainCaption, int width, int padding);
+
 void initialize(int argc, char** argv);
 // Runs the message loop until quit().
 void runLoop();

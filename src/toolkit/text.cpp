@@ -58,3 +58,26 @@ Size measureText(const Font& font, const std::string& text) {
 }
 
 }  // namespace tk
+
+namespace tk::backend {
+
+std::string plainCaption(const std::string& caption) {
+  std::string plain;
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+    plain += caption[i];
+  }
+  return plain;
+}
+
+// The layout gives buttons a font that grows with the window's height and a width that
+// grows with its width, so a caption can outgrow its button; it is drawn smaller instead of
+// being cut off.
+Font captionFont(const Font& font, const std::string& plainCaption, int width, int padding) {
+  const int room = width - padding;
+  const int needed = textWidth(font, plainCaption);
+  if (font.height >= 0 || room <= 0 || needed <= room) return font;
+  return {font.name, std::min(-1, static_cast<int>(std::int64_t{font.height} * room / needed))};
+}
+
+}  // namespace tk::backend

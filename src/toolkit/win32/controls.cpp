@@ -179,8 +179,29 @@ void ChildControl::focus() {
 Win32Button::Win32Button(backend::WindowPeer& parent, Button& button)
     : NativeControl(parent, button, L"BUTTON", BS_PUSHBUTTON) {}
 
+void Win32Button::setBounds(const Rect& bounds) {
+  place(bounds);
+  width_ = bounds.width;
+  showFont();
+}
+
+void Win32Button::setFont(const Font& font) {
+  font_ = font;
+  showFont();
+}
+
 void Win32Button::setCaption(const std::string& caption) {
   SetWindowTextW(handle(), widen(caption).c_str());
+  caption_ = backend::plainCaption(caption);
+  showFont();
+}
+
+void Win32Button::showFont() {
+  constexpr int framePadding = 12;  // the button's frame and the room around its caption
+  const Font shown = backend::captionFont(font_, caption_, width_, framePadding);
+  if (shown_ == shown) return;
+  applyFont(shown);
+  shown_ = shown;
 }
 
 void Win32Button::command(WORD code) {

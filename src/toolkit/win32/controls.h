@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "toolkit/backend.h"
 #include "toolkit/win32/fonts.h"
@@ -57,11 +59,22 @@ class NativeControl : public Peer, public ChildControl {
 class Win32Button final : public NativeControl<backend::ButtonPeer> {
  public:
   Win32Button(backend::WindowPeer& parent, Button& button);
+  void setBounds(const Rect& bounds) override;
+  void setFont(const Font& font) override;
   void setCaption(const std::string& caption) override;
   void command(WORD code) override;
   // Draws the button as the default one (BS_DEFPUSHBUTTON), or as a plain one.
   void showAsDefault(bool isDefault);
   void click();
+
+ private:
+  // Gives the button the font its caption fits in, when that has changed.
+  void showFont();
+
+  int width_ = 0;
+  Font font_;
+  std::optional<Font> shown_;
+  std::string caption_;
 };
 
 // The closed height of a combo box with this font, as the native control takes it.

@@ -4,9 +4,6 @@
 #include <wx/combobox.h>
 #include <wx/textctrl.h>
 
-#include <algorithm>
-#include <cstdint>
-
 #include "toolkit/wx/gtk.h"
 #include "toolkit/wx/window.h"
 
@@ -29,19 +26,13 @@ class NativeButton final : public NativeControl<backend::ButtonPeer> {
   // wx turns the "&" marker into the native mnemonic.
   void setCaption(const std::string& caption) override {
     as<wxButton>().SetLabel(toWx(caption));
-    shownCaption_ = wxStripMenuCodes(toWx(caption), wxStrip_Mnemonics).utf8_string();
+    shownCaption_ = backend::plainCaption(caption);
     showFont();
   }
 
  private:
-  // The layout gives buttons a font that grows with the window's height and a width that
-  // grows with its width; a caption that would be cut off is drawn smaller instead.
   Font displayedFont() const override {
-    const Font& own = font();
-    const int room = bounds().width - buttonPadding;
-    const int needed = backend::textWidth(own, shownCaption_);
-    if (own.height >= 0 || room <= 0 || needed <= room) return own;
-    return {own.name, std::min(-1, static_cast<int>(std::int64_t{own.height} * room / needed))};
+    return backend::captionFont(font(), shownCaption_, bounds().width, buttonPadding);
   }
 
   std::string shownCaption_;
