@@ -9,10 +9,38 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <climits>
 
 #include "core/os/file.h"
+#include "core/os/wide.h"
 
 namespace core::os {
+
+namespace {
+// The conversion calls count in int.
+int clampedSize(std::size_t size) {
+  return static_cast<int>(std::min<std::size_t>(size, INT_MAX));
+}
+}  // namespace
+
+std::wstring toWide(unsigned codePage, std::string_view text, unsigned long flags) {
+  const int size = clampedSize(text.size());
+  const int length = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(codePage, flags, text.data(), size, wide.data(), length);
+  return wide;
+}
+
+std::string fromWide(unsigned codePage, std::wstring_view wide) {
+  const int size = clampedSize(wide.size());
+  const int length =
+      WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(std::max(length, 0)), '\0');
+  WideCharToMultiByte(codePage, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
+  return text;
+}
+
 namespace {
 
 constexpr DWORD kLargestWrite = 1u << 30;
@@ -23,34 +51,16 @@ bool isAscii(std::string_view text) {
                      [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-std::wstring toWide(UINT codePage, DWORD flags, std::string_view text) {
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(codePage, flags, text.data(), size, wide.data(), length);
-  return wide;
-}
-
-std::string fromWide(UINT codePage, const std::wstring& wide) {
-  const int size = static_cast<int>(wide.size());
-  const int length =
-      WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(std::max(length, 0)), '\0');
-  WideCharToMultiByte(codePage, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
-  return text;
-}
-
 // A character that the code page lacks becomes its default character ("?").
 std::string ansiFromUtf8(std::string_view text) {
   if (isAscii(text) || text.size() > kLargestConversion) return std::string(text);
-  const std::wstring wide = toWide(CP_UTF8, MB_ERR_INVALID_CHARS, text);
+  const std::wstring wide = toWide(CP_UTF8, text, MB_ERR_INVALID_CHARS);
   return wide.empty() ? std::string(text) : fromWide(CP_ACP, wide);
 }
 
 std::string utf8FromAnsi(std::string_view text) {
   if (isAscii(text) || text.size() > kLargestConversion) return std::string(text);
-  return fromWide(CP_UTF8, toWide(CP_ACP, 0, text));
+  return fromWide(CP_UTF8, toWide(CP_ACP, text));
 }
 
 class Handle {
@@ -69,20 +79,11 @@ class Handle {
 };
 
 std::wstring widen(const std::string& text) {
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
-  return wide;
+  return toWide(CP_UTF8, text);
 }
 
 std::string narrow(const std::wstring& wide) {
-  const int size = static_cast<int>(wide.size());
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
-  return text;
+  return fromWide(CP_UTF8, wide);
 }
 
 HANDLE openExisting(const std::string& path, DWORD access, DWORD share, DWORD flags = 0) {

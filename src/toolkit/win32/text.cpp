@@ -3,33 +3,17 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <climits>
+
+#include "core/os/wide.h"
 
 namespace tk::win32 {
-namespace {
-
-// The conversion calls count in int; longer texts than that are no window text.
-int clampedSize(std::size_t size) {
-  return static_cast<int>(std::min<std::size_t>(size, INT_MAX));
-}
-
-}  // namespace
 
 std::wstring widen(std::string_view utf8) {
-  const int size = clampedSize(utf8.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-  return wide;
+  return core::os::toWide(CP_UTF8, utf8);
 }
 
 std::string narrow(std::wstring_view utf16) {
-  const int size = clampedSize(utf16.size());
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(std::max(length, 0)), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, text.data(), length, nullptr, nullptr);
-  return text;
+  return core::os::fromWide(CP_UTF8, utf16);
 }
 
 std::wstring dialogFilter(std::string_view filter) {
