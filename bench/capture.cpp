@@ -1,0 +1,138 @@
+// Capture: devsim streams into a running recording, the real windows and worker on the real
+// clock. Throttled, the device sends rate x seconds bytes and the recording lasts two
+// seconds longer, so that every byte sent should be in the file; unthrottled, it streams
+// for the whole recording.
+#include "cases.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "program.h"
+#include "windows/Main.h"
+#include "windows/Recording.h"
+
+namespace bench {
+namespace {
+
+struct CaptureRun {
+  double rate = 0;  // bytes per second; 0: unthrottled
+  int seconds = 60;
+  std::uint64_t bytes() const { return static_cast<std::uint64_t>(rate * seconds); }
+};
+
+// How far the recording is behind the device, from the time the request went out.
+class BacklogWatch {
+ public:
+  explicit BacklogWatch(const CaptureRun& run) : run_(run) {}
+  void begin() { start_ = Clock::now(); }
+  void sample() {
+    if (run_.rate == 0 || Capturing != 1) return;
+    const double due = std::min<double>(run_.bytes(), run_.rate * secondsSince(start_));
+    worst_ = std::max(worst_, due - static_cast<double>(CaptureCount));
+  }
+  double worstBytes() const { return worst_; }
+
+ private:
+  const CaptureRun& run_;
+  Clock::time_point start_;
+  double worst_ = 0;
+};
+
+struct StopFigures {
+  double cpuBeforeStop = 0;
+  ThreadSplit threadsBeforeStop;
+  double saveSeconds = 0;
+};
+
+void watchStop(StopFigures& figures) {
+  fMain->tDatenEnd.onTimer = [&figures, handler = fMain->tDatenEnd.onTimer] {
+    figures.cpuBeforeStop = processUsage().cpuSeconds;
+    figures.threadsBeforeStop = threadCpu();
+    const auto start = Clock::now();
+    handler();
+    figures.saveSeconds = secondsSince(start);
+  };
+}
+
+std::string readAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// The number of lines, from the first, that hold the pattern's bytes in order.
+std::uint64_t intactLines(const std::string& text) {
+  std::uint64_t index = 0;
+  char expected[8];
+  for (std::size_t at = 0; at < text.size(); ++index) {
+    const int length = std::snprintf(expected, sizeof expected, "%d\r\n", patternByte(index));
+    if (text.compare(at, static_cast<std::size_t>(length), expected) != 0) break;
+    at += static_cast<std::size_t>(length);
+  }
+  return index;
+}
+
+double fwriteSeconds(const std::string& text, const std::filesystem::path& path, bool sync) {
+  const auto start = Clock::now();
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fflush(file);
+  if (sync) ::fsync(::fileno(file));
+  std::fclose(file);
+  return secondsSince(start);
+}
+
+void printFile(const std::filesystem::path& directory, const StopFigures& stop) {
+  const std::string text = readAll(directory / "out.txt");
+  print("file_bytes", static_cast<double>(text.size()));
+  print("recorded", static_cast<double>(std::count(text.begin(), text.end(), '\n')));
+  print("intact", static_cast<double>(intactLines(text)));
+  print("save_s", stop.saveSeconds);
+  print("fwrite_s", fwriteSeconds(text, directory / "fwrite.txt", false));
+  print("fwrite_fsync_s", fwriteSeconds(text, directory / "fwrite-sync.txt", true));
+}
+
+}  // namespace
+
+int runCapture(const Arguments& arguments) {
+  const CaptureRun run{arguments.number("rate", 0),
+                       static_cast<int>(arguments.number("seconds", 60))};
+  ScratchDir directory;
+  Devsim device(directory.path() / "COM1", deviceOptions(run.rate, run.seconds));
+  const int recTime = run.seconds + (run.rate > 0 ? 2 : 0);
+  const std::string shown = startProgram(directory.path(), {recTime, 3'000'000, "out.txt"});
+  if (!shown.empty()) throw std::runtime_error("start-up: " + shown);
+
+  BacklogWatch backlog(run);
+  TickWatch ticks(fMain->tDatenCont, [&] { backlog.sample(); });
+  StopFigures stop;
+  watchStop(stop);
+  const std::uint64_t rssBefore = currentRssBytes();
+  const double cpuBefore = processUsage().cpuSeconds;
+  const ThreadSplit threadsBefore = threadCpu();
+  fMain->bHolen.click();
+  backlog.begin();
+  runUntil([] { return Capturing == 0; }, recTime + 30);
+  const Usage afterStop = processUsage();
+
+  print("rate_target", run.rate);
+  print("seconds", recTime);
+  print("cpu_s", stop.cpuBeforeStop - cpuBefore);
+  print("cpu_pct", 100 * (stop.cpuBeforeStop - cpuBefore) / recTime);
+  print("main_pct",
+        100 * (stop.threadsBeforeStop.mainSeconds - threadsBefore.mainSeconds) / recTime);
+  print("worker_pct",
+        100 * (stop.threadsBeforeStop.otherSeconds - threadsBefore.otherSeconds) / recTime);
+  print("rss_before", static_cast<double>(rssBefore));
+  print("peak_rss", static_cast<double>(afterStop.peakRssBytes));
+  print("longest_tick_gap_ms", ticks.longestGapMs());
+  print("longest_tick_ms", ticks.longestTickMs());
+  print("max_backlog_bytes", backlog.worstBytes());
+  print("sent", static_cast<double>(device.stop()));
+  printFile(directory.path(), stop);
+  return 0;
+}
+
+}  // namespace bench

@@ -1,0 +1,227 @@
+#!/usr/bin/env bash
+# Querlan's benchmarks: builds them in build-bench and prints every figure beside a
+# baseline measured in the same run, as Markdown tables (BENCHMARKS.md keeps a full run).
+# Figures only: nothing here fails on a number.
+#
+#   bench/run.sh            capture at four rates for 60 s each, 30 s idle (headless and the
+#                           real program under Xvfb, idle and recording), a 400 s recording at
+#                           300,000 B/s, a 100 MB settings file, and the callgrind profile:
+#                           about 30 minutes
+#   bench/run.sh --quick    the same with 10 s captures, 10 s idle and a 40 s long recording
+#   options: --seconds N (capture), --idle N, --endurance N (0 skips it), --no-profile
+#
+# Every case links its own COM1 to the device simulator's pseudo-terminal in a private
+# directory; no real serial port is ever opened.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=60
+idle=30
+endurance=400
+profile=1
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --quick) seconds=10 idle=10 endurance=40 ;;
+    --seconds) seconds=$2; shift ;;
+    --idle) idle=$2; shift ;;
+    --endurance) endurance=$2; shift ;;
+    --no-profile) profile=0 ;;
+    *) echo "unknown option: $1 (see the top of bench/run.sh)" >&2; exit 2 ;;
+  esac
+  shift
+done
+
+source tools/scripts/ensure-packages.sh
+ensure_packages "${BUILD_PACKAGES[@]}" xvfb xdotool valgrind
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUERLAN_BENCH=ON \
+  -DQUERLAN_TESTS=OFF > /dev/null
+cmake --build build-bench -j "$(nproc)" --target querlan_bench devsim Querlan > /dev/null
+
+bench=build-bench/bench/querlan_bench
+out=$(mktemp -d /tmp/querlan-bench-results-XXXXXX)
+trap 'rm -rf "$out"' EXIT
+
+# run NAME CASE ARGS...: the case's "name=value" lines go to $out/NAME.
+run() {
+  local name=$1
+  shift
+  echo "running $*" >&2
+  "$bench" "$@" > "$out/$name"
+}
+get() { sed -n "s/^$2=//p" "$out/$1"; }
+calc() { awk "BEGIN { printf \"$1\", $2 }"; }
+
+rates=(11520 92160 300000 0)
+for rate in "${rates[@]}"; do
+  run "base-$rate" baseline --rate "$rate" --seconds "$seconds"
+  run "cap-$rate" capture --rate "$rate" --seconds "$seconds"
+done
+run idle idle --seconds "$idle"
+run idle-base idle-baseline --seconds "$idle"
+[ "$endurance" -gt 0 ] && run long capture --rate 300000 --seconds "$endurance"
+run settings settings-load --megabytes 100
+
+# The real program under Xvfb: CPU of its threads from /proc over $idle seconds, as
+# "total main others" in % of one core. With "record" the device streams 300,000 B/s and
+# a click on "Daten holen" (where the default layout puts it) starts a recording first.
+xvfb_cpu() {
+  local mode=$1 display dir devsim_pid xvfb_pid querlan_pid stream=()
+  for display in $(seq 90 120); do [ -e "/tmp/.X$display-lock" ] || break; done
+  dir=$(mktemp -d /tmp/querlan-bench-xvfb-XXXXXX)
+  [ "$mode" = record ] && stream=(--stream --rate 300000)
+  build-bench/tools/devsim/devsim --link "$dir/COM1" --ready-file "$dir/ready" \
+    --report "$dir/report" --quiet "${stream[@]}" > /dev/null &
+  devsim_pid=$!
+  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp > /dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -e "$dir/ready" ] && [ -e "/tmp/.X11-unix/X$display" ] && break
+    sleep 0.05
+  done
+  (cd "$dir" && exec env DISPLAY=":$display" "$OLDPWD/build-bench/Querlan" > /dev/null 2>&1) &
+  querlan_pid=$!
+  sleep 3
+  [ "$mode" = record ] && DISPLAY=":$display" xdotool mousemove 66 270 click 1 && sleep 2
+  # utime + stime per thread, in clock ticks: the main thread's, then all others'
+  ticks() {
+    awk -v main="$querlan_pid" '{ if ($1 == main) m += $14 + $15; else o += $14 + $15 }
+      END { print m + 0, o + 0 }' /proc/"$querlan_pid"/task/*/stat
+  }
+  local before after
+  before=$(ticks)
+  sleep "$idle"
+  after=$(ticks)
+  kill "$querlan_pid" "$devsim_pid" "$xvfb_pid" 2> /dev/null || true
+  wait "$querlan_pid" "$devsim_pid" "$xvfb_pid" 2> /dev/null || true
+  if [ "$mode" = record ] && ! grep -q "^requests=1" "$dir/report"; then
+    echo "n/a n/a n/a"
+  else
+    echo "$before $after" | awk -v hz="$(getconf CLK_TCK)" -v s="$idle" '{
+      m = ($3 - $1) / hz / s * 100; o = ($4 - $2) / hz / s * 100
+      printf "%.2f %.2f %.2f\n", m + o, m, o }'
+  fi
+  rm -rf "$dir"
+}
+if command -v Xvfb > /dev/null && [ -x build-bench/Querlan ]; then
+  echo "running Querlan under Xvfb" >&2
+  read -r xvfb_idle_total xvfb_idle_main xvfb_idle_others <<< "$(xvfb_cpu idle)"
+  read -r xvfb_rec_total xvfb_rec_main xvfb_rec_others <<< "$(xvfb_cpu record)"
+else
+  read -r xvfb_idle_total xvfb_idle_main xvfb_idle_others <<< "n/a n/a n/a"
+  read -r xvfb_rec_total xvfb_rec_main xvfb_rec_others <<< "n/a n/a n/a"
+fi
+
+# Instructions on the main thread (valgrind counts them the same on every run).
+collected() {
+  valgrind --tool=callgrind --callgrind-out-file=/dev/null --toggle-collect="$1" "$bench" \
+    profile "${@:2}" 2>&1 | sed -n 's/.*Collected : //p'
+}
+if [ "$profile" -eq 1 ]; then
+  echo "running the callgrind profile" >&2
+  profile_bytes=3000000
+  poll_ir=$(collected 'TfMain::tDatenContTimer()' --phase capture --bytes $profile_bytes)
+  save_ir=$(collected 'TfMain::tDatenEndTimer()' --phase capture --bytes $profile_bytes)
+  idle_ir=$(collected 'TfMain::tDatenContTimer()' --phase idle --ticks 6000)
+fi
+
+rate_name() { [ "$1" -eq 0 ] && echo "unthrottled" || printf "%'d" "$1"; }
+lost() { # throttled: every byte sent must be in the file; unthrottled: no gap in it
+  if [ "$1" -eq 0 ]; then calc "%d" "$(get "cap-$1" recorded) - $(get "cap-$1" intact)"
+  else calc "%d" "$(get "cap-$1" sent) - $(get "cap-$1" intact)"; fi
+}
+mb() { calc "%.1f" "$1 / 1e6"; }
+
+echo
+echo "Querlan benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores," \
+  "load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
+echo "Command: bench/run.sh --seconds $seconds --idle $idle --endurance $endurance"
+echo
+echo "Capture: devsim streams into a recording for $seconds s; baseline: a blocking reader"
+echo "copying the same pseudo-terminal into a file. CPU is user + system of the process. Lost:"
+echo "bytes sent but not in the file in order (unthrottled: a gap in the file). Backlog: how far"
+echo "the bytes taken lag behind the device's pace (the pseudo-terminal holds some 20 KB)."
+echo
+echo "| rate (B/s) | sent | recorded | lost | intake (B/s) | reader intake (B/s) | CPU % (main + worker) | reader CPU % | CPU ratio | longest tick gap (ms) | max backlog (B) | reader max backlog (B) |"
+echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
+for rate in "${rates[@]}"; do
+  c="cap-$rate" b="base-$rate"
+  echo "| $(rate_name "$rate") | $(get $c sent) | $(get $c recorded) | $(lost "$rate")" \
+    "| $(calc "%.0f" "$(get $c recorded) / $seconds") | $(calc "%.0f" "$(get $b recorded) / $(get $b seconds)")" \
+    "| $(calc "%.2f" "$(get $c cpu_pct)") ($(get $c main_pct) + $(get $c worker_pct))" \
+    "| $(calc "%.2f" "$(get $b cpu_pct)") | $(calc "%.1f" "$(get $c cpu_pct) / $(get $b cpu_pct)")" \
+    "| $(calc "%.1f" "$(get $c longest_tick_gap_ms)") | $(calc "%.0f" "$(get $c max_backlog_bytes)")" \
+    "| $(calc "%.0f" "$(get $b max_backlog_bytes)") |"
+done
+echo
+echo "Memory and save: peak RSS of the whole process per recorded byte, and growth during the"
+echo "recording per recorded byte (goal: under 16); the save (temporary file, fsync, rename)"
+echo "beside one fwrite of the same text, with and without fsync (goal: speed at least 0.5)."
+echo
+echo "| rate (B/s) | file (MB) | peak RSS (MB) | RSS / byte | growth / byte | reader peak RSS (MB) | save (s) | fwrite (s) | fwrite+fsync (s) | speed vs fwrite | vs fwrite+fsync |"
+echo "|---|---|---|---|---|---|---|---|---|---|---|"
+memory_row() {
+  local c=$1 label=$2 reader=$3
+  local recorded peak before
+  recorded=$(get "$c" recorded) peak=$(get "$c" peak_rss) before=$(get "$c" rss_before)
+  echo "| $label | $(mb "$(get "$c" file_bytes)") | $(mb "$peak") | $(calc "%.1f" "$peak / $recorded")" \
+    "| $(calc "%.1f" "($peak - $before) / $recorded") | $reader" \
+    "| $(calc "%.3f" "$(get "$c" save_s)") | $(calc "%.3f" "$(get "$c" fwrite_s)")" \
+    "| $(calc "%.3f" "$(get "$c" fwrite_fsync_s)")" \
+    "| $(calc "%.2f" "$(get "$c" fwrite_s) / $(get "$c" save_s)")" \
+    "| $(calc "%.2f" "$(get "$c" fwrite_fsync_s) / $(get "$c" save_s)") |"
+}
+for rate in "${rates[@]}"; do
+  memory_row "cap-$rate" "$(rate_name "$rate")" "$(mb "$(get "base-$rate" peak_rss)")"
+done
+if [ "$endurance" -gt 0 ]; then
+  echo
+  echo "Long recording: $endurance s at 300,000 B/s without pause (baseline: the goals, and one"
+  echo "fwrite of the same text)."
+  echo
+  echo "| sent | recorded | lost | CPU % | longest tick gap (ms) | longest tick (ms) | max backlog (B) |"
+  echo "|---|---|---|---|---|---|---|"
+  echo "| $(get long sent) | $(get long recorded) | $(calc "%d" "$(get long sent) - $(get long intact)")" \
+    "| $(calc "%.2f" "$(get long cpu_pct)") | $(calc "%.1f" "$(get long longest_tick_gap_ms)")" \
+    "| $(calc "%.1f" "$(get long longest_tick_ms)") | $(calc "%.0f" "$(get long max_backlog_bytes)") |"
+  echo
+  echo "| rate (B/s) | file (MB) | peak RSS (MB) | RSS / byte | growth / byte | reader peak RSS (MB) | save (s) | fwrite (s) | fwrite+fsync (s) | speed vs fwrite | vs fwrite+fsync |"
+  echo "|---|---|---|---|---|---|---|---|---|---|---|"
+  memory_row long "300,000 for $endurance s" "-"
+fi
+echo
+echo "Idle for $idle s (baseline: a thread sleeping 1 ms at a time beside one sleeping 10 ms at"
+echo "a time, the bare wake-ups of the worker's pass and the poll timer; goal: under 2 %)."
+echo
+echo "| program | CPU % of one core | main thread % | worker % | baseline % |"
+echo "|---|---|---|---|---|"
+echo "| headless | $(calc "%.2f" "$(get idle cpu_pct)") | $(calc "%.2f" "$(get idle main_pct)")" \
+  "| $(calc "%.2f" "$(get idle worker_pct)") | $(calc "%.2f" "$(get idle-base cpu_pct)") |"
+echo "| Querlan under Xvfb | $xvfb_idle_total | $xvfb_idle_main | $xvfb_idle_others" \
+  "| $(calc "%.2f" "$(get idle-base cpu_pct)") |"
+echo
+echo "The real program under Xvfb while it records 300,000 B/s (the other threads are the"
+echo "worker and GTK's own; baseline: the headless capture at that rate, main and worker alike)."
+echo
+echo "| program | CPU % of one core | main thread % | other threads % |"
+echo "|---|---|---|---|"
+echo "| Querlan under Xvfb | $xvfb_rec_total | $xvfb_rec_main | $xvfb_rec_others |"
+echo "| headless | $(calc "%.2f" "$(get cap-300000 cpu_pct)") | $(get cap-300000 main_pct)" \
+  "| $(get cap-300000 worker_pct) |"
+echo
+echo "Settings file of 100 MB of random bytes without NUL: the start-up beside one fread."
+echo
+echo "| start-up (s) | fread (s) | ratio | peak RSS (MB) |"
+echo "|---|---|---|---|"
+echo "| $(calc "%.2f" "$(get settings startup_s)") | $(calc "%.2f" "$(get settings fread_s)")" \
+  "| $(calc "%.1f" "$(get settings startup_s) / $(get settings fread_s)")" \
+  "| $(mb "$(get settings peak_rss)") |"
+if [ "$profile" -eq 1 ]; then
+  echo
+  echo "Profile (valgrind --tool=callgrind, instructions on the main thread; the bytes are put"
+  echo "into the receive queue by the benchmark, 3,000 per 10 ms tick)."
+  echo
+  echo "| poll, per byte recorded | save, per byte recorded | poll, per idle tick |"
+  echo "|---|---|---|"
+  echo "| $(calc "%.1f" "$poll_ir / $profile_bytes") | $(calc "%.2f" "$save_ir / $profile_bytes")" \
+    "| $(calc "%.0f" "$idle_ir / 6000") |"
+fi
