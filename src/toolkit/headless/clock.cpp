@@ -87,6 +87,9 @@ void runRealTime(int ms) {
     const std::int64_t wait = until - (base + elapsed());
     if (wait > 0) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
   }
+  // The last wait counts as well, so that runs one after another keep pace with the clock.
+  if (!quitRequested())
+    advance(static_cast<int>(std::max<std::int64_t>(0, base + ms - virtualNow)));
 }
 
 }  // namespace tk::headless
