@@ -4,6 +4,9 @@
 // for the whole recording.
 #include "cases.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -39,16 +42,26 @@ class BacklogWatch {
   double worst_ = 0;
 };
 
+// The process's CPU and memory at one moment.
+struct Sample {
+  Clock::time_point at;
+  double cpuSeconds = 0;
+  ThreadSplit threads;
+  std::uint64_t rssBytes = 0;
+};
+
+Sample sample() {
+  return {Clock::now(), processUsage().cpuSeconds, threadCpu(), currentRssBytes()};
+}
+
 struct StopFigures {
-  double cpuBeforeStop = 0;
-  ThreadSplit threadsBeforeStop;
+  Sample beforeStop;
   double saveSeconds = 0;
 };
 
 void watchStop(StopFigures& figures) {
   fMain->tDatenEnd.onTimer = [&figures, handler = fMain->tDatenEnd.onTimer] {
-    figures.cpuBeforeStop = processUsage().cpuSeconds;
-    figures.threadsBeforeStop = threadCpu();
+    figures.beforeStop = sample();
     const auto start = Clock::now();
     handler();
     figures.saveSeconds = secondsSince(start);
@@ -84,6 +97,16 @@ double fwriteSeconds(const std::string& text, const std::filesystem::path& path,
   return secondsSince(start);
 }
 
+// CPU from the start of the recording to its stop, the save not included.
+void printCpu(const Sample& start, const Sample& stop) {
+  const double seconds = std::chrono::duration<double>(stop.at - start.at).count();
+  print("recording_s", seconds);
+  print("cpu_s", stop.cpuSeconds - start.cpuSeconds);
+  print("cpu_pct", 100 * (stop.cpuSeconds - start.cpuSeconds) / seconds);
+  print("main_pct", 100 * (stop.threads.mainSeconds - start.threads.mainSeconds) / seconds);
+  print("worker_pct", 100 * (stop.threads.otherSeconds - start.threads.otherSeconds) / seconds);
+}
+
 void printFile(const std::filesystem::path& directory, const StopFigures& stop) {
   const std::string text = readAll(directory / "out.txt");
   print("file_bytes", static_cast<double>(text.size()));
@@ -109,24 +132,16 @@ int runCapture(const Arguments& arguments) {
   TickWatch ticks(fMain->tDatenCont, [&] { backlog.sample(); });
   StopFigures stop;
   watchStop(stop);
-  const std::uint64_t rssBefore = currentRssBytes();
-  const double cpuBefore = processUsage().cpuSeconds;
-  const ThreadSplit threadsBefore = threadCpu();
+  const Sample start = sample();
   fMain->bHolen.click();
   backlog.begin();
   runUntil([] { return Capturing == 0; }, recTime + 30);
-  const Usage afterStop = processUsage();
 
   print("rate_target", run.rate);
   print("seconds", recTime);
-  print("cpu_s", stop.cpuBeforeStop - cpuBefore);
-  print("cpu_pct", 100 * (stop.cpuBeforeStop - cpuBefore) / recTime);
-  print("main_pct",
-        100 * (stop.threadsBeforeStop.mainSeconds - threadsBefore.mainSeconds) / recTime);
-  print("worker_pct",
-        100 * (stop.threadsBeforeStop.otherSeconds - threadsBefore.otherSeconds) / recTime);
-  print("rss_before", static_cast<double>(rssBefore));
-  print("peak_rss", static_cast<double>(afterStop.peakRssBytes));
+  printCpu(start, stop.beforeStop);
+  print("rss_before", static_cast<double>(start.rssBytes));
+  print("peak_rss", static_cast<double>(processUsage().peakRssBytes));
   print("longest_tick_gap_ms", ticks.longestGapMs());
   print("longest_tick_ms", ticks.longestTickMs());
   print("max_backlog_bytes", backlog.worstBytes());

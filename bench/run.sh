@@ -130,6 +130,8 @@ lost() { # throttled: every byte sent must be in the file; unthrottled: no gap i
   else calc "%d" "$(get "cap-$1" sent) - $(get "cap-$1" intact)"; fi
 }
 mb() { calc "%.1f" "$1 / 1e6"; }
+# Throttled, the device sends for $seconds; unthrottled, for the whole recording.
+intake_seconds() { if [ "$1" -eq 0 ]; then get "cap-$1" recording_s; else echo "$seconds"; fi; }
 
 echo
 echo "Querlan benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores," \
@@ -146,8 +148,9 @@ echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
 for rate in "${rates[@]}"; do
   c="cap-$rate" b="base-$rate"
   echo "| $(rate_name "$rate") | $(get $c sent) | $(get $c recorded) | $(lost "$rate")" \
-    "| $(calc "%.0f" "$(get $c recorded) / $seconds") | $(calc "%.0f" "$(get $b recorded) / $(get $b seconds)")" \
-    "| $(calc "%.2f" "$(get $c cpu_pct)") ($(get $c main_pct) + $(get $c worker_pct))" \
+    "| $(calc "%.0f" "$(get $c recorded) / $(intake_seconds "$rate")")" \
+    "| $(calc "%.0f" "$(get $b recorded) / $(get $b seconds)")" \
+    "| $(calc "%.2f" "$(get $c cpu_pct)") ($(calc "%.2f" "$(get $c main_pct)") + $(calc "%.2f" "$(get $c worker_pct)"))" \
     "| $(calc "%.2f" "$(get $b cpu_pct)") | $(calc "%.1f" "$(get $c cpu_pct) / $(get $b cpu_pct)")" \
     "| $(calc "%.1f" "$(get $c longest_tick_gap_ms)") | $(calc "%.0f" "$(get $c max_backlog_bytes)")" \
     "| $(calc "%.0f" "$(get $b max_backlog_bytes)") |"
@@ -205,8 +208,8 @@ echo
 echo "| program | CPU % of one core | main thread % | other threads % |"
 echo "|---|---|---|---|"
 echo "| Querlan under Xvfb | $xvfb_rec_total | $xvfb_rec_main | $xvfb_rec_others |"
-echo "| headless | $(calc "%.2f" "$(get cap-300000 cpu_pct)") | $(get cap-300000 main_pct)" \
-  "| $(get cap-300000 worker_pct) |"
+echo "| headless | $(calc "%.2f" "$(get cap-300000 cpu_pct)") | $(calc "%.2f" "$(get cap-300000 main_pct)")" \
+  "| $(calc "%.2f" "$(get cap-300000 worker_pct)") |"
 echo
 echo "Settings file of 100 MB of random bytes without NUL: the start-up beside one fread."
 echo
