@@ -107,14 +107,22 @@ void printCpu(const Sample& start, const Sample& stop) {
   print("worker_pct", 100 * (stop.threads.otherSeconds - start.threads.otherSeconds) / seconds);
 }
 
+// The save as the stop did it, and then, each with nothing dirty in the page cache left by
+// another, one fwrite of the same text, one fwrite with fsync, and the same save again.
 void printFile(const std::filesystem::path& directory, const StopFigures& stop) {
   const std::string text = readAll(directory / "out.txt");
   print("file_bytes", static_cast<double>(text.size()));
   print("recorded", static_cast<double>(std::count(text.begin(), text.end(), '\n')));
   print("intact", static_cast<double>(intactLines(text)));
   print("save_s", stop.saveSeconds);
+  ::sync();
   print("fwrite_s", fwriteSeconds(text, directory / "fwrite.txt", false));
+  ::sync();
   print("fwrite_fsync_s", fwriteSeconds(text, directory / "fwrite-sync.txt", true));
+  ::sync();
+  const auto start = Clock::now();
+  CaptureLines->saveToFile((directory / "again.txt").string());
+  print("save_again_s", secondsSince(start));
 }
 
 }  // namespace
