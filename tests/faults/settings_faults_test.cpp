@@ -1,4 +1,4 @@
-// The settings file when the disk will not take it, and when it is damaged or huge.
+// The settings file when its folder will not take it: read-only, or on a disk that is full.
 #include "program.h"
 #include "windows/Main.h"
 #include "windows/Recording.h"
