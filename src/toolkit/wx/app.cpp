@@ -1,4 +1,5 @@
 #include <wx/app.h>
+#include <wx/event.h>
 #include <wx/evtloop.h>
 #include <wx/init.h>
 #include <wx/log.h>
@@ -34,6 +35,10 @@ class App : public wxApp {
     delete wxLog::SetActiveTarget(new wxLogStderr);
     wxSetAssertHandler(reportAssertion);
     installCompactStyle();
+    // No window asks for idle or update-UI events; wx would otherwise send both to every
+    // window each time it runs its idle processing.
+    wxIdleEvent::SetMode(wxIDLE_PROCESS_SPECIFIED);
+    wxUpdateUIEvent::SetMode(wxUPDATE_UI_PROCESS_SPECIFIED);
     return true;
   }
 };

@@ -1,22 +1,43 @@
-#include <wx/timer.h>
+#include <glib.h>
+
+#include <algorithm>
+#include <utility>
 
 #include "toolkit/backend.h"
 
 namespace tk::wx {
 namespace {
 
-// A wxTimer ticks from GLib's main context, so it goes on inside modal windows, message
-// boxes and the file dialog alike.
-class NativeTimer final : public backend::TimerPeer, private wxTimer {
+// A GLib timeout on the default main context: it goes on inside modal windows, message
+// boxes and the file dialog alike. wxTimer would do the same but also wake wx's idle
+// processing after every tick, which visits every window and is most of what an idle
+// program costs at 100 ticks a second; nothing a tick does waits for that processing
+// (wx wakes it by itself for queued events and for every event from the display).
+class NativeTimer final : public backend::TimerPeer {
  public:
   explicit NativeTimer(Timer& front) : front_(front) {}
-  ~NativeTimer() override { wxTimer::Stop(); }
-  void start(int intervalMs) override { wxTimer::Start(intervalMs, wxTIMER_CONTINUOUS); }
-  void stop() override { wxTimer::Stop(); }
+  ~NativeTimer() override { stop(); }
+  NativeTimer(const NativeTimer&) = delete;
+  NativeTimer& operator=(const NativeTimer&) = delete;
+
+  void start(int intervalMs) override {
+    stop();
+    source_ = g_timeout_add(static_cast<guint>(std::max(intervalMs, 1)), &NativeTimer::tick, this);
+  }
+  void stop() override {
+    if (source_ != 0) g_source_remove(std::exchange(source_, 0));
+  }
 
  private:
-  void Notify() override { front_.notifyTick(); }
+  // The handler may stop, restart or destroy this timer; a source removed meanwhile is not
+  // called again whatever this returns.
+  static gboolean tick(gpointer self) {
+    static_cast<NativeTimer*>(self)->front_.notifyTick();
+    return G_SOURCE_CONTINUE;
+  }
+
   Timer& front_;
+  guint source_ = 0;
 };
 
 }  // namespace
