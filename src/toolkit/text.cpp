@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdint>
 
@@ -24,16 +25,14 @@ void layoutLine(const Font& font, std::string_view line, int y, std::vector<Text
     const auto tab = line.find('\t');
     std::string run(line.substr(0, tab));
     const std::int64_t width = backend::textWidth(font, run);
-    if (!run.empty()) runs.push_back({saturate(x), y, std::move(run)});
+    if (!run.empty()) runs.push_back({saturate(x), y, std::move(run), saturate(width)});
     if (tab == std::string_view::npos) return;
     x = (x + width) / stop * stop + stop;
     line.remove_prefix(tab + 1);
   }
 }
 
-}  // namespace
-
-std::vector<TextRun> layoutText(const Font& font, const std::string& text) {
+std::vector<TextRun> computeLayout(const Font& font, const std::string& text) {
   std::vector<TextRun> runs;
   const std::int64_t lineHeight = backend::lineHeight(font);
   std::string_view rest(text);
@@ -48,11 +47,44 @@ std::vector<TextRun> layoutText(const Font& font, const std::string& text) {
   return runs;
 }
 
+// A label that changes is measured when its text is set and laid out again when it is
+// drawn; measuring is the costly part on every backend, so the last few layouts are kept.
+// Only the thread that runs the windows measures text.
+struct RecentLayouts {
+  static constexpr std::size_t size = 8;
+  struct Entry {
+    Font font;
+    std::string text;
+    std::vector<TextRun> runs;
+  };
+  std::array<Entry, size> entries;
+  std::size_t next = 0;
+  std::size_t used = 0;
+
+  const std::vector<TextRun>& get(const Font& font, const std::string& text) {
+    for (std::size_t i = 0; i < used; ++i) {
+      if (entries[i].text == text && entries[i].font == font) return entries[i].runs;
+    }
+    Entry& entry = entries[next];
+    entry = {font, text, computeLayout(font, text)};
+    next = (next + 1) % size;
+    used = std::min(used + 1, size);
+    return entry.runs;
+  }
+};
+
+}  // namespace
+
+std::vector<TextRun> layoutText(const Font& font, const std::string& text) {
+  static RecentLayouts recent;
+  return recent.get(font, text);
+}
+
 Size measureText(const Font& font, const std::string& text) {
   const std::int64_t lines = 1 + std::count(text.begin(), text.end(), '\n');
   std::int64_t width = 0;
   for (const TextRun& run : layoutText(font, text)) {
-    width = std::max(width, std::int64_t{run.x} + backend::textWidth(font, run.text));
+    width = std::max(width, std::int64_t{run.x} + run.width);
   }
   return {saturate(width), saturate(lines * backend::lineHeight(font))};
 }

@@ -378,6 +378,7 @@ struct TextRun {
   int x = 0;
   int y = 0;
   std::string text;
+  int width = 0;
 };
 std::vector<TextRun> layoutText(const Font& font, const std::string& text);
 

@@ -27,7 +27,10 @@ void ClientArea::onPaint(wxPaintEvent&) {
   wxBufferedPaintDC dc(this);
   dc.SetBackground(wxBrush(GetBackgroundColour()));
   dc.Clear();
-  for (const PaintedItem* item : items_) item->paint(dc);
+  const wxRegion& damaged = GetUpdateRegion();
+  for (const PaintedItem* item : items_) {
+    if (damaged.Contains(item->area()) != wxOutRegion) item->paint(dc);
+  }
 }
 
 }  // namespace tk::wx

@@ -14,6 +14,8 @@ class PaintedItem {
  public:
   virtual ~PaintedItem() = default;
   virtual void paint(wxDC& dc) const = 0;
+  // Where it draws; an item outside the region being repainted is not asked to paint.
+  virtual wxRect area() const = 0;
 };
 
 class ClientArea : public wxPanel {

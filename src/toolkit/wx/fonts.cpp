@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <utility>
 
 #include "toolkit/backend.h"
@@ -40,7 +41,13 @@ wxMemoryDC& measuringSurface() {
 
 wxSize extentOf(const wxFont& font, const wxString& text) {
   wxMemoryDC& surface = measuringSurface();
-  surface.SetFont(font);
+  // Setting a font builds a Pango description: only done when the font really changes.
+  // Never freed, like the surface.
+  static auto* current = new wxFont;
+  if (!current->IsSameAs(font)) {
+    surface.SetFont(font);
+    *current = font;
+  }
   return surface.GetTextExtent(text);
 }
 
@@ -101,6 +108,19 @@ Metrics metricsOf(const Font& font) {
   return entry->second;
 }
 
+// Labels measure their text every time it changes, mostly in one font: the last font asked
+// for is kept instead of being made again for every measurement. Never freed, like the
+// surface it is set on.
+const wxFont& measuringFont(const Font& font) {
+  static auto* lastFont = new Font;
+  static auto* last = new std::unique_ptr<NativeFont>;
+  if (!*last || font != *lastFont) {
+    *last = std::make_unique<NativeFont>(font);
+    *lastFont = font;
+  }
+  return (*last)->get();
+}
+
 }  // namespace
 
 NativeFont::NativeFont(const Font& font) : font_(makeFont(font, emPixelsFor(font))) {
@@ -146,8 +166,7 @@ int averageCharWidth(const Font& font) {
 
 int textWidth(const Font& font, const std::string& text) {
   if (text.empty()) return 0;
-  const wx::NativeFont native(font);
-  return wx::extentOf(native.get(), wx::toWx(text)).x;
+  return wx::extentOf(wx::measuringFont(font), wx::toWx(text)).x;
 }
 
 // Win32's proportions, which the compact control style (style.cpp) makes room for: an edit

@@ -50,10 +50,11 @@ class NativeLabel final : public backend::LabelPeer, public PaintedItem {
     }
   }
 
- private:
-  wxRect area() const {
+  wxRect area() const override {
     return {bounds_.left, bounds_.top, std::max(bounds_.width, 0), std::max(bounds_.height, 0)};
   }
+
+ private:
   void invalidate() {
     if (area_ && !area().IsEmpty()) area_->RefreshRect(area());
   }
