@@ -6,7 +6,7 @@
 #   bench/run.sh            capture at four rates for 60 s each, 30 s idle (headless and the
 #                           real program under Xvfb, idle and recording), a 400 s recording at
 #                           300,000 B/s, a 100 MB settings file, and the callgrind profile:
-#                           about 20 minutes
+#                           about 23 minutes (idle is measured three times over)
 #   bench/run.sh --quick    the same with 10 s captures, 10 s idle and a 40 s long recording
 #   options: --seconds N (capture), --idle N, --endurance N (0 skips it), --no-profile
 #
@@ -17,6 +17,7 @@ cd "$(dirname "$0")/.."
 
 seconds=60
 idle=30
+idle_rounds=3
 endurance=400
 profile=1
 while [ $# -gt 0 ]; do
@@ -56,8 +57,6 @@ for rate in "${rates[@]}"; do
   run "base-$rate" baseline --rate "$rate" --seconds "$seconds"
   run "cap-$rate" capture --rate "$rate" --seconds "$seconds"
 done
-run idle idle --seconds "$idle"
-run idle-base idle-baseline --seconds "$idle"
 [ "$endurance" -gt 0 ] && run long capture --rate 300000 --seconds "$endurance"
 run settings settings-load --megabytes 100
 
@@ -82,34 +81,71 @@ xvfb_cpu() {
   querlan_pid=$!
   sleep 3
   [ "$mode" = record ] && DISPLAY=":$display" xdotool mousemove 66 270 click 1 && sleep 2
-  # utime + stime per thread, in clock ticks: the main thread's, then all others'
-  ticks() {
-    awk -v main="$querlan_pid" '{ if ($1 == main) m += $14 + $15; else o += $14 + $15 }
-      END { print m + 0, o + 0 }' /proc/"$querlan_pid"/task/*/stat
+  # Time on a CPU per thread in nanoseconds (schedstat; clock ticks are too coarse for
+  # this): the main thread's, then all others'
+  oncpu() {
+    local task
+    for task in /proc/"$querlan_pid"/task/*; do
+      echo "${task##*/} $(cut -d' ' -f1 "$task/schedstat")"
+    done | awk -v main="$querlan_pid" '{ if ($1 == main) m += $2; else o += $2 }
+      END { print m + 0, o + 0 }'
   }
   local before after
-  before=$(ticks)
+  before=$(oncpu)
   sleep "$idle"
-  after=$(ticks)
+  after=$(oncpu)
   kill "$querlan_pid" "$devsim_pid" "$xvfb_pid" 2> /dev/null || true
   wait "$querlan_pid" "$devsim_pid" "$xvfb_pid" 2> /dev/null || true
   if [ "$mode" = record ] && ! grep -q "^requests=1" "$dir/report"; then
     echo "n/a n/a n/a"
   else
-    echo "$before $after" | awk -v hz="$(getconf CLK_TCK)" -v s="$idle" '{
-      m = ($3 - $1) / hz / s * 100; o = ($4 - $2) / hz / s * 100
+    echo "$before $after" | awk -v s="$idle" '{
+      m = ($3 - $1) / 1e9 / s * 100; o = ($4 - $2) / 1e9 / s * 100
       printf "%.2f %.2f %.2f\n", m + o, m, o }'
   fi
   rm -rf "$dir"
 }
-if command -v Xvfb > /dev/null && [ -x build-bench/Querlan ]; then
-  echo "running Querlan under Xvfb" >&2
-  read -r xvfb_idle_total xvfb_idle_main xvfb_idle_others <<< "$(xvfb_cpu idle)"
+# Idle CPU is a few wake-ups a millisecond, and what one costs depends on the rest of the
+# machine: each idle figure is measured $idle_rounds times, in turns, and reported as the
+# median with the range.
+have_xvfb=0
+command -v Xvfb > /dev/null && [ -x build-bench/Querlan ] && have_xvfb=1
+for round in $(seq "$idle_rounds"); do
+  run "idle-$round" idle --seconds "$idle"
+  run "idle-base-$round" idle-baseline --seconds "$idle"
+  if [ "$have_xvfb" -eq 1 ]; then
+    echo "running Querlan under Xvfb, idle" >&2
+    read -r total main others <<< "$(xvfb_cpu idle)"
+    printf 'cpu_pct=%s\nmain_pct=%s\nworker_pct=%s\n' "$total" "$main" "$others" \
+      > "$out/xvfb-idle-$round"
+  fi
+done
+if [ "$have_xvfb" -eq 1 ]; then
+  echo "running Querlan under Xvfb, recording" >&2
   read -r xvfb_rec_total xvfb_rec_main xvfb_rec_others <<< "$(xvfb_cpu record)"
 else
-  read -r xvfb_idle_total xvfb_idle_main xvfb_idle_others <<< "n/a n/a n/a"
   read -r xvfb_rec_total xvfb_rec_main xvfb_rec_others <<< "n/a n/a n/a"
 fi
+# median NAME KEY: the median over the rounds of NAME-1, NAME-2, ...; spread NAME KEY: the
+# lowest to the highest
+round_values() {
+  local round
+  for round in $(seq "$idle_rounds"); do
+    [ -e "$out/$1-$round" ] && get "$1-$round" "$2"
+  done | sort -g
+}
+median() {
+  local values
+  values=$(round_values "$1" "$2")
+  [ -n "$values" ] || { echo "n/a"; return; }
+  calc "%.2f" "$(echo "$values" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')"
+}
+spread() {
+  local values
+  values=$(round_values "$1" "$2")
+  [ -n "$values" ] || { echo "n/a"; return; }
+  echo "$(calc "%.2f" "$(echo "$values" | head -1)") to $(calc "%.2f" "$(echo "$values" | tail -1)")"
+}
 
 # Instructions on the main thread (valgrind counts them the same on every run).
 collected() {
@@ -159,7 +195,8 @@ echo
 echo "Memory and save: peak RSS of the whole process per recorded byte, and growth during the"
 echo "recording per recorded byte (goal: under 16); the save (temporary file, fsync, rename) as"
 echo "the stop did it and once more beside one fwrite of the same text, with and without fsync,"
-echo "each of these three starting with nothing dirty in the page cache (goal: speed at least 0.5)."
+echo "each of these three starting with nothing dirty in the page cache (goal: speed at least 0.5);"
+echo "compared 7 times in turns (from 20 MB 3 times), by the median."
 echo
 echo "| rate (B/s) | file (MB) | peak RSS (MB) | RSS / byte | growth / byte | reader peak RSS (MB) | save at the stop (s) | save again (s) | fwrite (s) | fwrite+fsync (s) | speed vs fwrite | vs fwrite+fsync |"
 echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
@@ -193,15 +230,18 @@ if [ "$endurance" -gt 0 ]; then
   memory_row long "300,000 for $endurance s" "-"
 fi
 echo
-echo "Idle for $idle s (baseline: a thread sleeping 1 ms at a time beside one sleeping 10 ms at"
-echo "a time, the bare wake-ups of the worker's pass and the poll timer; goal: under 2 %)."
+echo "Idle for $idle s, $idle_rounds times in turns (baseline: a thread sleeping 1 ms at a time"
+echo "beside one sleeping 10 ms at a time, the bare wake-ups of the worker's pass and the poll"
+echo "timer; goal: under 2 %). Medians, and the range of the whole process's figure."
 echo
-echo "| program | CPU % of one core | main thread % | worker % | baseline % |"
-echo "|---|---|---|---|---|"
-echo "| headless | $(calc "%.2f" "$(get idle cpu_pct)") | $(calc "%.2f" "$(get idle main_pct)")" \
-  "| $(calc "%.2f" "$(get idle worker_pct)") | $(calc "%.2f" "$(get idle-base cpu_pct)") |"
-echo "| Querlan under Xvfb | $xvfb_idle_total | $xvfb_idle_main | $xvfb_idle_others" \
-  "| $(calc "%.2f" "$(get idle-base cpu_pct)") |"
+echo "| program | CPU % of one core | range | main thread % | worker % | baseline % | baseline range |"
+echo "|---|---|---|---|---|---|---|"
+idle_row() {
+  echo "| $1 | $(median "$2" cpu_pct) | $(spread "$2" cpu_pct) | $(median "$2" main_pct)" \
+    "| $(median "$2" worker_pct) | $(median idle-base cpu_pct) | $(spread idle-base cpu_pct) |"
+}
+idle_row headless idle
+idle_row "Querlan under Xvfb" xvfb-idle
 echo
 echo "The real program under Xvfb while it records 300,000 B/s (the other threads are the"
 echo "worker and GTK's own; baseline: the headless capture at that rate, main and worker alike)."
