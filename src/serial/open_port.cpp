@@ -1,7 +1,25 @@
+#include "serial/opening.h"
 #include "serial/sio.h"
 #include "toolkit/toolkit.h"
 
 ComPortRecord ComPortState;
+
+namespace sio {
+
+Opened openConfigured(comm::Comm& layer, const std::string& deviceName, int baudRate) {
+  Opened opened{layer.open(deviceName), false};
+  if (opened.handle == comm::invalidHandle) return opened;
+  comm::LineState line{};
+  if (!layer.getLineState(opened.handle, line)) return opened;
+  line.baudRate = static_cast<std::uint32_t>(baudRate);
+  line.byteSize = 8;
+  line.stopBits = comm::oneStopBit;
+  layer.setLineState(opened.handle, line);
+  opened.configured = true;
+  return opened;
+}
+
+}  // namespace sio
 
 namespace {
 
@@ -19,15 +37,10 @@ void tell(const char* text) {
   tk::showMessage(text, deviceName(), tk::Icon::none);
 }
 
-// Gives the port its line settings and the worker its completion event. Returns the
-// message of the step that failed, or null.
-const char* configure(comm::Comm& layer, comm::Handle handle, int baudRate) {
-  comm::LineState line{};
-  if (!layer.getLineState(handle, line)) return "Status nicht zu lesen !";
-  line.baudRate = static_cast<std::uint32_t>(baudRate);
-  line.byteSize = 8;
-  line.stopBits = comm::oneStopBit;
-  layer.setLineState(handle, line);  // a rate the port refuses goes unreported
+// Gives the worker its completion event. Returns the message of the step that failed,
+// or null.
+const char* finish(comm::Comm& layer, const sio::Opened& opened) {
+  if (!opened.configured) return "Status nicht zu lesen !";
   ComPortState.transfer.event = layer.createEvent();
   if (ComPortState.transfer.event == comm::noEvent) return "Event nicht zu erzeugen !";
   return nullptr;
@@ -41,15 +54,16 @@ int OpenComPort(int port, int baudRate) {
     return 0;
   }
   ComPortState.portIndex = port;
+  ComPortState.baudRate = baudRate;
   comm::Comm& layer = comm::current();
-  const comm::Handle handle = layer.open(deviceName());
-  if (handle == comm::invalidHandle) {
+  const sio::Opened opened = sio::openConfigured(layer, deviceName(), baudRate);
+  if (opened.handle == comm::invalidHandle) {
     tell("Schnittstelle nicht zu öffnen !");
     return 0;
   }
-  const char* failure = configure(layer, handle, baudRate);
+  const char* failure = finish(layer, opened);
   // Only now may the worker see the port: configured, or as far as configuring got.
-  ComPortState.handle.store(handle, std::memory_order_release);
+  ComPortState.handle.store(opened.handle, std::memory_order_release);
   if (failure) {
     tell(failure);
     return 0;

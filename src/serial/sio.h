@@ -4,8 +4,12 @@
 // TxQueue to the line (see queues.h). The two threads share only the queues and
 // ComPortState, which OpenComPort fills once and publishes when it is done with it.
 //
-// Port failures are shown in a message box with the device name ("COM1:" ...) as caption.
-// Nothing is retried; the port is never closed and the worker never stopped.
+// Port failures are shown in a message box with the device name ("COM1:" ...) as caption,
+// and the opening is not retried; the worker is never stopped. Only a device that goes
+// away while open (a USB adapter unplugged) is handled quietly by the worker: it closes
+// the dead handle at once, so that the system frees the device's name, and opens the same
+// name again every 500 ms with the same steps, until the device is back. To the rest of
+// the program the port stays open throughout.
 #pragma once
 
 #include <atomic>
@@ -16,6 +20,7 @@
 
 struct ComPortRecord {
   int portIndex = -1;  // zero-based (0 is COM1:); kept even when the open fails
+  int baudRate = 0;    // as OpenComPort applied it; the worker reopens with it
   // Valid once OpenComPort has finished with the port; published with release ordering.
   std::atomic<comm::Handle> handle{comm::invalidHandle};
   comm::Transfer transfer;  // the worker's, once the handle is published

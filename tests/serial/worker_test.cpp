@@ -189,4 +189,55 @@ TEST_F(WorkerOnFake, APassWhoseWaitingCountFailsSendsInstead) {
   EXPECT_EQ(countOf(fake.calls(), Op::read), 0u);
 }
 
+// A line that takes only a few bytes at a time (a slow line, a held handshake): the rest
+// waits for later send passes, goes out whole and in order, and receiving goes on between.
+TEST_F(WorkerOnFake, BytesTheLineCannotTakeYetWaitWithoutStoppingReception) {
+  Fake::Script script;
+  script.writeTakes = 300;
+  fake.setScript(script);
+  startWorkerOnOpenPort();
+  ASSERT_TRUE(fake.hold());
+  const Bytes queued = counting(1000);
+  putTx(queued);
+  fake.release();
+  ASSERT_TRUE(serial_test::eventually([&] { return fake.writes().size() >= 2; }));
+  const Bytes arriving = {1, 2, 3};
+  fake.deliver(arriving);
+  EXPECT_EQ(collectRx(arriving.size()), arriving);
+  ASSERT_TRUE(serial_test::eventually([&] { return fake.writes().size() >= 4; }));
+  Bytes sent;
+  for (const Bytes& write : fake.writes()) sent.insert(sent.end(), write.begin(), write.end());
+  EXPECT_EQ(sent, queued);
+  EXPECT_EQ(fake.writes().back().size(), 100u);
+}
+
+// An unplugged device: the worker closes the port at once and opens the same name again,
+// with the same settings and without a message, until the device is back.
+TEST_F(WorkerOnFake, ReopensAPortWhoseDeviceHasGoneQuietly) {
+  startWorkerOnOpenPort();
+  tk::headless::clearMessages();
+  const std::size_t mark = fake.calls().size();
+  Fake::Script gone;
+  gone.waitingBytesResult = false;
+  gone.goneResult = true;
+  gone.openResult = comm::invalidHandle;
+  fake.setScript(gone);
+  const auto callsSince = [&] {
+    const auto calls = fake.calls();
+    return std::vector<Fake::Call>(calls.begin() + static_cast<std::ptrdiff_t>(mark), calls.end());
+  };
+  ASSERT_TRUE(serial_test::eventually([&] { return countOf(callsSince(), Op::open) >= 2; }));
+  fake.setScript(Fake::Script{});
+  const Bytes arriving = {0x13, 0x11, 0x41};
+  fake.deliver(arriving);
+  EXPECT_EQ(collectRx(arriving.size()), arriving);
+  const auto since = callsSince();
+  EXPECT_EQ(countOf(since, Op::close), 1u);
+  EXPECT_EQ(countOf(since, Op::createEvent), 0u);
+  EXPECT_EQ(fake.openedName(), "COM1:");
+  EXPECT_EQ(fake.applied().baudRate, 9600u);
+  EXPECT_TRUE(tk::headless::messages().empty());
+  EXPECT_NE(ComPortState.handle.load(), comm::invalidHandle) << "the port must stay open";
+}
+
 }  // namespace

@@ -11,6 +11,9 @@
 //   read          ReadFile, waiting until the read has completed
 //   write         WriteFile, not waiting for the bytes to go out
 //   sleepOneMs    Sleep(1)
+// and two that the worker needs for a device that goes away (a USB adapter unplugged):
+//   gone          whether a failed call failed because the device has gone
+//   close         CloseHandle, cancelling a write still in progress
 // Results are reported as the Windows calls report them; the callers decide what to look at.
 //
 // The implementation in use is the platform's unless a test has installed another one
@@ -46,11 +49,15 @@ struct LineState {
   alignas(std::max_align_t) std::array<std::byte, 128> platform{};
 };
 
-// The record of the worker's transfers, like an OVERLAPPED: all zero but the completion
-// event. `platform` is room for what a platform keeps of a transfer still in progress.
+// The most bytes one read or write moves.
+inline constexpr std::size_t maxTransfer = 1000;
+
+// The record of a transfer, like an OVERLAPPED: all zero but the completion event.
+// `platform` is room for what a platform keeps of a transfer still in progress; on
+// Windows, a write's own copy of its bytes, so that the caller's buffer is free at once.
 struct Transfer {
   Event event = noEvent;
-  alignas(std::max_align_t) std::array<std::byte, 64> platform{};
+  alignas(std::max_align_t) std::array<std::byte, 128 + maxTransfer> platform{};
 };
 
 class Comm {
@@ -68,9 +75,20 @@ class Comm {
   // Reads up to buffer.size() received bytes and waits for the read to complete.
   virtual bool read(Handle port, Transfer& transfer, std::span<std::uint8_t> buffer,
                     std::uint32_t& count) = 0;
-  // Hands the bytes to the port; every byte reaches the line unchanged and in order.
-  virtual bool write(Handle port, Transfer& transfer, std::span<const std::uint8_t> bytes) = 0;
+  // Hands the port as many of the bytes as it takes now, without waiting for the line,
+  // and reports their count in `taken`; the caller offers the rest again later. A write
+  // still in progress on the same transfer takes nothing new. A transfer without an event
+  // is given one by the layer where the platform needs it. Every byte taken reaches
+  // the line unchanged and in order, whatever becomes of the caller's buffer.
+  virtual bool write(Handle port, Transfer& transfer, std::span<const std::uint8_t> bytes,
+                     std::uint32_t& taken) = 0;
   virtual void sleepOneMs() = 0;
+  // After a call on the port failed: whether the device behind it has gone (unplugged,
+  // hung up), so that only closing the handle helps.
+  virtual bool gone(Handle port) = 0;
+  // Closes the port. A write still in progress on `writes` is cancelled and its bytes
+  // dropped; the record is then ready for a port opened later.
+  virtual void close(Handle port, Transfer& writes) = 0;
 };
 
 // The implementation in use.

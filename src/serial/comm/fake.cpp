@@ -133,11 +133,26 @@ bool Fake::read(Handle, Transfer&, std::span<std::uint8_t> buffer, std::uint32_t
   return script_.readResult;
 }
 
-bool Fake::write(Handle, Transfer&, std::span<const std::uint8_t> bytes) {
+bool Fake::write(Handle, Transfer&, std::span<const std::uint8_t> bytes, std::uint32_t& taken) {
   std::lock_guard lock(mutex_);
-  record(Op::write, static_cast<std::uint32_t>(bytes.size()));
-  writes_.emplace_back(bytes.begin(), bytes.end());
-  return true;
+  taken = 0;
+  if (script_.writeResult) {
+    taken = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size(), script_.writeTakes));
+    writes_.emplace_back(bytes.begin(), bytes.begin() + taken);
+  }
+  record(Op::write, taken);
+  return script_.writeResult;
+}
+
+bool Fake::gone(Handle) {
+  std::lock_guard lock(mutex_);
+  record(Op::gone);
+  return script_.goneResult;
+}
+
+void Fake::close(Handle, Transfer&) {
+  std::lock_guard lock(mutex_);
+  record(Op::close);
 }
 
 void Fake::sleepOneMs() {

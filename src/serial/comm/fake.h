@@ -28,9 +28,23 @@ class Fake final : public Comm {
     std::function<void()> whileCreatingEvent;  // runs inside createEvent, outside the lock
     bool waitingBytesResult = true;
     bool readResult = true;
+    std::uint32_t writeTakes = UINT32_MAX;  // the most bytes one write takes
+    bool writeResult = true;
+    bool goneResult = false;  // what gone() reports after a failure
   };
 
-  enum class Op { open, getLineState, setLineState, createEvent, waitingBytes, read, write, sleep };
+  enum class Op {
+    open,
+    getLineState,
+    setLineState,
+    createEvent,
+    waitingBytes,
+    read,
+    write,
+    sleep,
+    gone,
+    close
+  };
   struct Call {
     Op op = Op::sleep;
     std::uint32_t count = 0;  // bytes reported waiting, read or written
@@ -46,7 +60,7 @@ class Fake final : public Comm {
   void setStreaming(bool streaming);
 
   std::vector<Call> calls() const;
-  std::vector<std::vector<std::uint8_t>> writes() const;
+  std::vector<std::vector<std::uint8_t>> writes() const;  // what each write took
   std::string openedName() const;
   LineState applied() const;  // what setLineState was given
   std::size_t sleeps() const;
@@ -65,8 +79,11 @@ class Fake final : public Comm {
   bool waitingBytes(Handle port, std::uint32_t& waiting) override;
   bool read(Handle port, Transfer& transfer, std::span<std::uint8_t> buffer,
             std::uint32_t& count) override;
-  bool write(Handle port, Transfer& transfer, std::span<const std::uint8_t> bytes) override;
+  bool write(Handle port, Transfer& transfer, std::span<const std::uint8_t> bytes,
+             std::uint32_t& taken) override;
   void sleepOneMs() override;
+  bool gone(Handle port) override;
+  void close(Handle port, Transfer& writes) override;
 
  private:
   void record(Op op, std::uint32_t count = 0);

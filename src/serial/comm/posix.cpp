@@ -1,5 +1,6 @@
 // The comm operations on POSIX terminals. Device names map to paths in device_path.cpp;
-// baud rates beyond the B constants go through linux_baud.cpp.
+// baud rates beyond the B constants go through linux_baud.cpp; other programs' UUCP lock
+// files are honoured in uucp_lock.cpp.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -15,6 +16,7 @@
 #include "serial/comm/comm.h"
 #include "serial/comm/device_path.h"
 #include "serial/comm/linux_baud.h"
+#include "serial/comm/uucp_lock.h"
 
 namespace comm {
 
@@ -34,15 +36,20 @@ bool claimExclusively(int fd) {
   return true;
 }
 
-// Byte-transparent, as a Windows port always is. Parity, flow control and the modem-line
-// settings are left as the port has them.
-void makeRaw(termios& settings) {
-  // PARMRK would double every 0xFF, ISTRIP clear bit 7, BRKINT flush the queues on a break.
-  settings.c_iflag &= ~(INLCR | IGNCR | ICRNL | IUCLC | ISTRIP | PARMRK | BRKINT);
-  settings.c_oflag &= ~OPOST;
+// Byte-transparent whatever the port was left with, as a Windows port always is: nothing
+// may alter, drop or add a received byte, and no received byte may stop the output.
+// Parity generation (PARENB, PARODD), the hardware handshake (CRTSCTS) and the modem
+// lines (HUPCL) stay as the port has them: they belong to the device's wiring.
+void makeTransparent(termios& settings) {
+  settings.c_iflag &= ~(IXON | IXOFF | IXANY);           // 0x11 and 0x13 are data, not flow control
+  settings.c_iflag &= ~(INPCK | IGNPAR | PARMRK);        // a parity error neither drops nor marks
+  settings.c_iflag &= ~(INLCR | IGNCR | ICRNL | IUCLC);  // CR and LF as they come
+  settings.c_iflag &= ~(ISTRIP | BRKINT);                // all eight bits; a break does not flush
+  settings.c_oflag &= ~OPOST;                            // the request byte goes out as it is
   settings.c_lflag &= ~(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN);
-  settings.c_cflag |= CREAD;
-  settings.c_cc[VMIN] = 0;
+  settings.c_cflag |= CREAD;   // a receiver that is off receives nothing
+  settings.c_cflag |= CLOCAL;  // Windows ignores carrier detect; a drop must not hang up
+  settings.c_cc[VMIN] = 0;     // reads take what is there and never wait
   settings.c_cc[VTIME] = 0;
 }
 
@@ -96,19 +103,11 @@ bool applySettings(int fd, termios& settings, std::uint32_t rate) {
   return rate != 0 && linux_baud::writeBaudRate(fd, rate);
 }
 
-bool waitUntilWritable(int fd) {
-  pollfd watch{fd, POLLOUT, 0};
-  while (::poll(&watch, 1, -1) < 0) {
-    if (errno != EINTR) return false;
-  }
-  return (watch.revents & (POLLERR | POLLHUP | POLLNVAL)) == 0;
-}
-
 class PosixComm final : public Comm {
  public:
   Handle open(const std::string& deviceName) override {
     const std::string path = devicePath(deviceName);
-    if (path.empty()) return invalidHandle;
+    if (path.empty() || lockedByAnotherProgram(path)) return invalidHandle;
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return invalidHandle;
     if (!claimExclusively(fd)) {
@@ -140,12 +139,12 @@ class PosixComm final : public Comm {
     } else {
       settings.c_cflag |= CSTOPB;
     }
-    makeRaw(settings);
+    makeTransparent(settings);
     return applySettings(descriptor(port), settings, state.baudRate);
   }
 
-  // Writes complete before write() returns, so no transfer ever needs signalling; any
-  // non-null value will do.
+  // A write is done or not started when write() returns, so no transfer ever needs
+  // signalling; any non-null value will do.
   Event createEvent() override { return 1; }
 
   // Line errors need no clearing here: the driver reports them in the data or not at all.
@@ -164,24 +163,31 @@ class PosixComm final : public Comm {
     return true;
   }
 
-  // The descriptor is non-blocking; a full output buffer is waited out so that the bytes
-  // go out whole and in order. A hung-up line ends the wait.
-  bool write(Handle port, Transfer&, std::span<const std::uint8_t> bytes) override {
-    const int fd = descriptor(port);
-    while (!bytes.empty()) {
-      const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-      if (put > 0) {
-        bytes = bytes.subspan(static_cast<std::size_t>(put));
-      } else if (put < 0 && errno != EINTR && errno != EAGAIN) {
-        return false;
-      } else if (put == 0 || errno == EAGAIN) {
-        if (!waitUntilWritable(fd)) return false;
-      }
-    }
-    return true;
+  // The descriptor is non-blocking: what the line cannot take now (a held handshake, a
+  // full output buffer) is left to the caller for a later pass, so reading goes on.
+  bool write(Handle port, Transfer&, std::span<const std::uint8_t> bytes,
+             std::uint32_t& taken) override {
+    taken = 0;
+    ssize_t put;
+    do {
+      put = ::write(descriptor(port), bytes.data(), bytes.size());
+    } while (put < 0 && errno == EINTR);
+    if (put >= 0) taken = static_cast<std::uint32_t>(put);
+    return put >= 0 || errno == EAGAIN;
   }
 
   void sleepOneMs() override { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+
+  // A terminal whose device has gone is hung up: the kernel then reports POLLHUP (and
+  // EIO for every call), for an unplugged USB adapter as for a closed pseudo-terminal.
+  bool gone(Handle port) override {
+    pollfd watch{descriptor(port), 0, 0};
+    if (::poll(&watch, 1, 0) < 0) return false;
+    return (watch.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+  }
+
+  // Writes never stay in progress here, so there is nothing to cancel.
+  void close(Handle port, Transfer&) override { ::close(descriptor(port)); }
 };
 
 }  // namespace

@@ -1,0 +1,51 @@
+// The worker's side of the port: one pass at a time, it moves received bytes into RxQueue
+// or queued bytes from TxQueue to the line, and it reopens a port whose device has gone.
+//
+// Receiving comes first and never waits for a write: bytes the line cannot take yet stay
+// here, in their own buffer, and are offered again on the next pass that sends. Everything
+// lives in the object, so a pass allocates nothing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "serial/comm/comm.h"
+
+namespace sio {
+
+class Line {
+ public:
+  // `port` as OpenComPort published it; reopening uses `deviceName` and `baudRate`.
+  Line(comm::Handle port, std::string deviceName, int baudRate);
+
+  // One pass: receive what is waiting, at most comm::maxTransfer bytes, or else send.
+  // While the device is gone, a pass only tries to reopen it, every reopenIntervalMs.
+  void pass(comm::Comm& layer);
+
+  static constexpr std::uint32_t reopenIntervalMs = 500;
+
+ private:
+  void transfer(comm::Comm& layer);
+  void receive(comm::Comm& layer, std::uint32_t waiting);
+  void send(comm::Comm& layer);
+  std::span<const std::uint8_t> unsent() const;
+  // Whether a failed call found the device gone; if so, the port is closed.
+  bool lostAfterFailure(comm::Comm& layer);
+  void reopenWhenDue(comm::Comm& layer);
+
+  comm::Handle port_;
+  bool open_ = true;
+  std::uint32_t lastAttemptMs_ = 0;
+  std::string deviceName_;
+  int baudRate_;
+  comm::Transfer writes_;  // a write's own record, so that reads never wait for it; its
+                           // event, where the platform needs one, is the layer's own
+  std::array<std::uint8_t, comm::maxTransfer> incoming_{};
+  std::array<std::uint8_t, comm::maxTransfer> outgoing_{};
+  std::size_t sendFrom_ = 0;  // outgoing_[sendFrom_, sendTo_) still has to go out
+  std::size_t sendTo_ = 0;
+};
+
+}  // namespace sio
