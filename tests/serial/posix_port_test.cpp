@@ -10,7 +10,7 @@
 #include <fstream>
 #include <mutex>
 
-#include "serial/comm/comm.h"
+#include "serial/comm/relay.h"
 #include "serial/queues.h"
 #include "serial/sio.h"
 #include "support.h"
@@ -24,13 +24,14 @@ using serial_test::putTx;
 using serial_test::Terminal;
 using Bytes = std::vector<std::uint8_t>;
 
-// Settings of a port that some other program left cooked, with flow control and parity
-// checking on, two stop bits and 2400 baud.
+// Settings of a port that some other program left cooked, with flow control, parity
+// checking and marking on, two stop bits and 2400 baud.
 termios cookedSettings(termios settings) {
-  settings.c_iflag |= ICRNL | IXON | IXOFF | INPCK | ISTRIP;
+  settings.c_iflag |= ICRNL | IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK | ISTRIP;
   settings.c_oflag |= OPOST | ONLCR;
   settings.c_lflag |= ECHO | ICANON | ISIG | IEXTEN;
-  settings.c_cflag |= PARODD | CRTSCTS | CSTOPB;
+  settings.c_cflag |= PARODD | CRTSCTS | CSTOPB | HUPCL;
+  settings.c_cflag &= ~CLOCAL;
   ::cfsetspeed(&settings, B2400);
   return settings;
 }
@@ -46,7 +47,7 @@ class PortOnTerminal : public serial_test::FreshProcess {
   Terminal terminal;
 };
 
-TEST_F(PortOnTerminal, OpenGivesTheLineItsRateAndMakesItRawButKeepsParityAndFlowControl) {
+TEST_F(PortOnTerminal, OpenGivesTheLineItsRateAndMakesItTransparentButKeepsParityAndHandshake) {
   terminal.setSettings(cookedSettings(terminal.settings()));
   EXPECT_EQ(OpenComPort(0, 9600), 1);
   EXPECT_TRUE(tk::headless::messages().empty());
@@ -55,10 +56,12 @@ TEST_F(PortOnTerminal, OpenGivesTheLineItsRateAndMakesItRawButKeepsParityAndFlow
   EXPECT_EQ(::cfgetispeed(&s), B9600);
   EXPECT_EQ(s.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
   EXPECT_FALSE(s.c_cflag & CSTOPB);
-  EXPECT_TRUE(s.c_cflag & CREAD);
-  EXPECT_EQ(s.c_cflag & (PARODD | CRTSCTS), static_cast<tcflag_t>(PARODD | CRTSCTS));
-  EXPECT_EQ(s.c_iflag & (IXON | IXOFF | INPCK), static_cast<tcflag_t>(IXON | IXOFF | INPCK));
-  EXPECT_FALSE(s.c_iflag & (ICRNL | ISTRIP)) << "bytes would be altered";
+  EXPECT_EQ(s.c_cflag & (CREAD | CLOCAL), static_cast<tcflag_t>(CREAD | CLOCAL));
+  EXPECT_EQ(s.c_cflag & (PARODD | CRTSCTS | HUPCL), static_cast<tcflag_t>(PARODD | CRTSCTS | HUPCL))
+      << "parity, handshake and modem lines are the device's";
+  EXPECT_FALSE(s.c_iflag & (IXON | IXOFF | IXANY))
+      << "0x11 and 0x13 would be taken as flow control";
+  EXPECT_FALSE(s.c_iflag & (INPCK | IGNPAR | PARMRK | ICRNL | ISTRIP)) << "bytes would be altered";
   EXPECT_FALSE(s.c_oflag & OPOST);
   EXPECT_FALSE(s.c_lflag & (ECHO | ICANON | ISIG | IEXTEN));
   EXPECT_EQ(s.c_cc[VMIN], 0);
@@ -116,45 +119,39 @@ TEST_F(PortOnTerminal, NamesWithoutADeviceCannotBeOpened) {
 }
 
 // Counts the worker's passes and port calls on the real layer.
-class CountingComm final : public comm::Comm {
+class CountingComm final : public comm::Relay {
  public:
+  CountingComm() : Relay(comm::platform()) {}
   std::atomic<int> sleeps{0};
   std::atomic<int> reads{0};
   std::atomic<int> writes{0};
+  std::atomic<int> closes{0};
 
-  comm::Handle open(const std::string& name) override { return real.open(name); }
-  bool getLineState(comm::Handle p, comm::LineState& s) override { return real.getLineState(p, s); }
-  bool setLineState(comm::Handle p, const comm::LineState& s) override {
-    return real.setLineState(p, s);
-  }
-  comm::Event createEvent() override { return real.createEvent(); }
-  bool waitingBytes(comm::Handle p, std::uint32_t& n) override { return real.waitingBytes(p, n); }
   bool read(comm::Handle p, comm::Transfer& t, std::span<std::uint8_t> b,
             std::uint32_t& n) override {
     ++reads;
-    return real.read(p, t, b, n);
+    return Relay::read(p, t, b, n);
   }
-  bool write(comm::Handle p, comm::Transfer& t, std::span<const std::uint8_t> b) override {
+  bool write(comm::Handle p, comm::Transfer& t, std::span<const std::uint8_t> b,
+             std::uint32_t& n) override {
     ++writes;
-    return real.write(p, t, b);
+    return Relay::write(p, t, b, n);
   }
   void sleepOneMs() override {
     ++sleeps;
-    real.sleepOneMs();
+    Relay::sleepOneMs();
   }
-
- private:
-  comm::Comm& real = comm::platform();
+  void close(comm::Handle p, comm::Transfer& t) override {
+    ++closes;
+    Relay::close(p, t);
+  }
 };
 
+// The port starts in the kernel's defaults, as a freshly plugged adapter does: canonical
+// mode, echo and XON/XOFF on, so every byte shows whether the line was made transparent.
 class WorkerOnTerminal : public PortOnTerminal {
  protected:
-  // The port starts cooked, so every byte shows whether it was made raw; software flow
-  // control is off, since it would rightly keep 0x11 and 0x13 for itself.
   WorkerOnTerminal() {
-    termios settings = cookedSettings(terminal.settings());
-    settings.c_iflag &= ~(IXON | IXOFF);
-    terminal.setSettings(settings);
     comm::use(&port);
     SioThread = new TSio(false);
   }
@@ -195,21 +192,53 @@ TEST_F(WorkerOnTerminal, EveryQueuedByteReachesTheLineUnchangedAndInOrder) {
   EXPECT_EQ(terminal.receive(queued.size()), queued);
 }
 
-TEST_F(WorkerOnTerminal, ADeviceThatVanishesMidStreamCostsNeitherACrashNorAHang) {
+// A received XOFF (0x13) used to be swallowed and to stop the port's output, so the next
+// request never reached the device.
+TEST_F(WorkerOnTerminal, AllByteValuesEndingInXoffArriveAndTheNextRequestStillGoesOut) {
   ASSERT_EQ(OpenComPort(0, 115200), 1);
-  const Bytes first = counting(3000);
-  terminal.send(first);
-  EXPECT_EQ(collectRx(100), Bytes(first.begin(), first.begin() + 100));
-  terminal.hangUp();
-  ASSERT_TRUE(morePasses(20)) << "the worker stopped after the hang-up";
-  putTx(counting(50));
+  Bytes sent;
+  for (int i = 0; i < 256; ++i) sent.push_back(static_cast<std::uint8_t>((0x14 + i) & 0xFF));
+  terminal.send(sent);
+  EXPECT_EQ(collectRx(sent.size()), sent);
+  TxPut(0x41);
+  EXPECT_EQ(terminal.receive(1), Bytes{0x41});
+}
+
+TEST_F(WorkerOnTerminal, AHeldLineStopsNeitherReceptionNorLosesTheHeldBytes) {
+  ASSERT_EQ(OpenComPort(0, 115200), 1);
+  terminal.hold(true);
+  const Bytes queued = counting(3000);
+  putTx(queued);
   ASSERT_TRUE(serial_test::eventually([&] { return port.writes > 0; }));
-  ASSERT_TRUE(morePasses(20)) << "the worker hangs in a write to the vanished device";
-  EXPECT_LE(port.reads.load(), port.sleeps.load()) << "more than one read per pass";
-  // Whatever arrived before the hang-up is still handed on in order.
-  Bytes rest;
-  for (int value; (value = RxGet()) >= 0;) rest.push_back(static_cast<std::uint8_t>(value));
-  EXPECT_TRUE(std::equal(rest.begin(), rest.end(), first.begin() + 100));
+  const Bytes arriving = everyByteValue();
+  terminal.send(arriving);
+  EXPECT_EQ(collectRx(arriving.size()), arriving) << "reception waited for the held write";
+  terminal.hold(false);
+  EXPECT_EQ(terminal.receive(queued.size()), queued);
+}
+
+TEST_F(WorkerOnTerminal, AnUnpluggedDeviceIsClosedAtOnceAndUsedAgainWhenItIsBack) {
+  ASSERT_EQ(OpenComPort(0, 115200), 1);
+  const Bytes before = counting(3000);
+  terminal.send(before);
+  EXPECT_EQ(collectRx(before.size()), before);
+  terminal.unplug();
+  ASSERT_TRUE(serial_test::eventually([&] { return port.closes == 1; }))
+      << "the dead port was not closed";
+  terminal.replugAs("COM1");
+  // Bytes sent before the port is open again would meet the new terminal's defaults.
+  ASSERT_TRUE(serial_test::eventually([&] { return (terminal.settings().c_lflag & ICANON) == 0; }))
+      << "the port was not opened and configured again";
+  const termios again = terminal.settings();
+  EXPECT_EQ(::cfgetospeed(&again), B115200);
+  EXPECT_FALSE(again.c_iflag & IXON);
+  const Bytes after = everyByteValue();
+  terminal.send(after);
+  EXPECT_EQ(collectRx(after.size()), after) << "nothing came through the replugged port";
+  TxPut(0x41);
+  EXPECT_EQ(terminal.receive(1), Bytes{0x41});
+  EXPECT_TRUE(tk::headless::messages().empty());
+  EXPECT_EQ(port.closes, 1);
 }
 
 }  // namespace

@@ -73,19 +73,36 @@ TempDirectory::~TempDirectory() {
 }
 
 Terminal::Terminal() {
+  plugIn();
+}
+
+Terminal::~Terminal() {
+  unplug();
+}
+
+void Terminal::plugIn() {
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) fail("posix_openpt");
   slaveName_ = ::ptsname(master_);
   slave_ = ::open(slaveName_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (slave_ < 0) fail("open " + slaveName_);
-  termios raw = settings();
-  ::cfmakeraw(&raw);
-  setSettings(raw);
 }
 
-Terminal::~Terminal() {
-  ::close(slave_);
+void Terminal::unplug() {
+  if (slave_ >= 0) ::close(slave_);
   if (master_ >= 0) ::close(master_);
+  slave_ = master_ = -1;
+}
+
+void Terminal::replugAs(const std::string& entry) {
+  unplug();
+  plugIn();
+  std::filesystem::remove(entry);
+  linkAs(entry);
+}
+
+void Terminal::hold(bool held) const {
+  if (::tcflow(slave_, held ? TCOOFF : TCOON) != 0) fail("tcflow");
 }
 
 void Terminal::linkAs(const std::string& entry) const {
@@ -126,11 +143,6 @@ std::vector<std::uint8_t> Terminal::receive(std::size_t count) const {
     if (got > 0) bytes.insert(bytes.end(), buffer, buffer + got);
   }
   return bytes;
-}
-
-void Terminal::hangUp() {
-  ::close(master_);
-  master_ = -1;
 }
 
 std::vector<std::uint8_t> collectRx(std::size_t count) {

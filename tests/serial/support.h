@@ -51,8 +51,9 @@ class TempDirectory {
 };
 
 // A pseudo-terminal: the test holds the master side (non-blocking) and one slave
-// descriptor of its own, through which it sets and inspects the line settings. It starts
-// raw with no flow control, like a port set up for a binary device.
+// descriptor of its own, through which it sets and inspects the line settings. It starts in
+// the kernel's default settings (echo, canonical mode, XON/XOFF), as a freshly plugged
+// USB adapter does.
 class Terminal {
  public:
   Terminal();
@@ -68,12 +69,19 @@ class Terminal {
   void send(const std::vector<std::uint8_t>& bytes) const;  // as the device
   // What the device has received, once `count` bytes are there (or patience ran out).
   std::vector<std::uint8_t> receive(std::size_t count) const;
-  void hangUp();  // the device vanishes: the master side closes
+  // Holds the line as a device that drops its handshake does: the port's output stops.
+  void hold(bool held) const;
+  // The device is unplugged: both sides close, and the port's descriptors are hung up.
+  void unplug();
+  // Plugged in again: a new terminal in default settings, linked as `entry` again.
+  void replugAs(const std::string& entry);
 
   int slave() const { return slave_; }
   const std::string& slaveName() const { return slaveName_; }
 
  private:
+  void plugIn();
+
   int master_ = -1;
   int slave_ = -1;
   std::string slaveName_;

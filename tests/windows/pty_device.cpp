@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,11 +12,8 @@ PtyDevice::PtyDevice(const std::filesystem::path& directory, const std::string& 
   if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
     throw std::runtime_error("no pseudo-terminal");
   }
-  // The device side sends bytes as they are.
-  termios settings{};
-  tcgetattr(master_, &settings);
-  cfmakeraw(&settings);
-  tcsetattr(master_, TCSANOW, &settings);
+  // Left in the kernel's default settings, as a freshly plugged adapter presents them: the
+  // program must make the line transparent itself.
   std::filesystem::create_symlink(ptsname(master_), directory / entry);
 }
 
