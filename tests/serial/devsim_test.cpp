@@ -2,17 +2,20 @@
 // against it the way the integration tests and the demo use it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/ioctl.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "options.h"
 #include "payload.h"
-#include "serial/comm/comm.h"
 #include "serial/queues.h"
 #include "serial/sio.h"
 #include "support.h"
@@ -73,6 +76,8 @@ TEST(DevsimOptions, RefusesBadCommandLines) {
                                                      {"--link", "COM1", "--bytes", "12k"},
                                                      {"--link", "COM1", "--rate", "0x"},
                                                      {"--link", "COM1", "--request", "256"},
+                                                     {"--link", "COM1", "--hold", "-1"},
+                                                     {"--link", "COM1", "--raw", "1"},
                                                      {"--link", "COM1", "--speed", "9600"},
                                                      {"COM1"}};
   for (const auto& arguments : bad) {
@@ -157,20 +162,120 @@ TEST_F(LinkToDevsim, ReplacesAStaleLinkButNothingElse) {
   EXPECT_EQ(device.stop(), 0);
 }
 
-TEST_F(LinkToDevsim, ThePortCanBeOpenedAgainOnceTheProgramHasClosedIt) {
-  serial_test::Devsim device({"--link", "COM1"});
+// Opens the port raw, as a program does, so that the bytes arrive as they were sent.
+int openRaw(const char* path) {
+  const int port = ::open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  termios settings{};
+  if (port >= 0 && ::tcgetattr(port, &settings) == 0) {
+    ::cfmakeraw(&settings);
+    ::tcsetattr(port, TCSANOW, &settings);
+  }
+  return port;
+}
+
+Bytes readBytes(int port, std::size_t count) {
+  Bytes bytes;
+  serial_test::eventually([&] {
+    std::uint8_t buffer[256];
+    const ssize_t got = ::read(port, buffer, std::min(sizeof buffer, count - bytes.size()));
+    if (got > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+    return bytes.size() >= count;
+  });
+  return bytes;
+}
+
+// As a pulled USB adapter leaves a program's descriptor.
+void expectHungUp(int port) {
+  pollfd watch{port, POLLIN, 0};
+  EXPECT_EQ(::poll(&watch, 1, 0), 1);
+  EXPECT_TRUE(watch.revents & POLLHUP);
+  std::uint8_t byte = 0;
+  const ssize_t got = ::read(port, &byte, 1);
+  EXPECT_TRUE(got == 0 || (got < 0 && errno == EIO)) << got;
+  termios settings{};
+  EXPECT_NE(::tcgetattr(port, &settings), 0);
+  EXPECT_EQ(errno, EIO);
+}
+
+dev_t terminalOf(int port) {
+  struct stat info {};
+  ::fstat(port, &info);
+  return info.st_rdev;
+}
+
+TEST(DevsimPlug, UnplugHangsUpThePortAndTheReplugGoesOnWithTheAnswer) {
+  serial_test::TempDirectory directory;
+  // Raw from the start: the answer goes on into the new terminal before the test has opened
+  // it, and a terminal in its default settings would echo the count's 0x41 back as a request.
+  serial_test::Devsim device(
+      {"--link", "COM1", "--raw", "--pattern", "count", "--bytes", "256", "--rate", "200"});
   ASSERT_TRUE(device.waitForLine("ready"));
-  const comm::Handle port = comm::platform().open("COM1:");
-  ASSERT_NE(port, comm::invalidHandle);
-  ::close(static_cast<int>(port));
-  // Root passes the exclusive-use flag, so look at the flag itself.
-  const int look = ::open("COM1", O_RDWR | O_NOCTTY | O_NONBLOCK);
-  ASSERT_GE(look, 0);
-  EXPECT_TRUE(serial_test::eventually([&] {
-    int exclusive = 1;
-    return ::ioctl(look, TIOCGEXCL, &exclusive) == 0 && exclusive == 0;
-  }));
-  ::close(look);
+  const int before = openRaw("COM1");
+  ASSERT_GE(before, 0);
+  ASSERT_EQ(::write(before, "A", 1), 1);
+  const Bytes first = readBytes(before, 32);
+  ASSERT_EQ(first, counting(32));
+
+  device.signal(SIGUSR1);
+  ASSERT_TRUE(device.waitForLine("unplugged"));
+  expectHungUp(before);
+  EXPECT_FALSE(entryExists("COM1"));
+
+  device.signal(SIGUSR2);
+  const auto replugged = device.waitForLine("replugged");
+  ASSERT_TRUE(replugged);
+  EXPECT_EQ(*replugged, "replugged COM1 " + std::filesystem::read_symlink("COM1").string());
+  const int after = ::open("COM1", O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(after, 0);
+  EXPECT_NE(terminalOf(after), terminalOf(before));
+  termios settings{};
+  ASSERT_EQ(::tcgetattr(after, &settings), 0);
+  EXPECT_FALSE(settings.c_lflag & (ICANON | ECHO)) << "the new terminal must start raw as well";
+  // What was still on its way through the old terminal is lost, as with a real cable; the
+  // rest of the answer follows on the new one, not a new answer from the start.
+  ASSERT_TRUE(device.waitForLine("sent 256"));
+  Bytes rest = readBytes(after, 1);
+  ASSERT_EQ(rest.size(), 1u);
+  ASSERT_GE(rest[0], first.size()) << "the answer started again";
+  const Bytes tail = readBytes(after, 255u - rest[0]);
+  rest.insert(rest.end(), tail.begin(), tail.end());
+  const Bytes answer = counting(256);
+  EXPECT_EQ(rest, Bytes(answer.begin() + rest[0], answer.end()));
+  ::close(after);
+  ::close(before);
+}
+
+// A device that drops its handshake line: nothing the program writes goes out, not even once
+// the program has switched software flow control off, while what the device sends arrives.
+TEST(DevsimHold, NothingGoesOutUntilTheLineIsReleased) {
+  serial_test::TempDirectory directory;
+  // Digits: the answer may come before the test has made the port raw, and a terminal in its
+  // default settings passes digits unchanged.
+  const char* digits = "hex:30313233";
+  serial_test::Devsim device(
+      {"--link", "COM1", "--hold", "2000", "--unprompted", "--pattern", digits, "--bytes", "100"});
+  ASSERT_TRUE(device.waitForLine("held"));
+  const int port = ::open("COM1", O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(port, 0);
+  termios settings{};
+  ASSERT_EQ(::tcgetattr(port, &settings), 0);
+  EXPECT_TRUE(settings.c_iflag & IXON) << "not the state of a freshly plugged adapter";
+  EXPECT_TRUE(settings.c_lflag & ICANON);
+  EXPECT_TRUE(settings.c_lflag & ECHO);
+  ::cfmakeraw(&settings);  // switches IXON off, which must not release the line
+  ASSERT_EQ(::tcsetattr(port, TCSANOW, &settings), 0);
+
+  EXPECT_EQ(readBytes(port, 100), firstBytes(*devsim::Payload::named(digits), 100));
+  EXPECT_EQ(::write(port, "A", 1), -1);
+  EXPECT_EQ(errno, EAGAIN);
+  pollfd watch{port, POLLOUT, 0};
+  const auto patience = std::chrono::milliseconds(serial_test::patience);
+  ASSERT_EQ(::poll(&watch, 1, static_cast<int>(patience.count())), 1) << "never released";
+  ASSERT_EQ(::write(port, "A", 1), 1);
+  EXPECT_TRUE(device.waitForLine("released"));
+  EXPECT_TRUE(device.waitForLine("request 1"));
+  EXPECT_TRUE(device.waitForLine("sent 200"));
+  ::close(port);
 }
 
 }  // namespace

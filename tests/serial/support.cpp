@@ -210,6 +210,10 @@ std::optional<std::string> Devsim::waitForLine(const std::string& prefix) {
   return std::nullopt;
 }
 
+void Devsim::signal(int number) const {
+  if (pid_ > 0) ::kill(pid_, number);
+}
+
 int Devsim::stop() {
   if (pid_ > 0) ::kill(pid_, SIGTERM);
   return wait();

@@ -101,6 +101,7 @@ class Devsim {
 
   // Reads standard output until a line starting with `prefix` arrives; returns that line.
   std::optional<std::string> waitForLine(const std::string& prefix);
+  void signal(int number) const;  // SIGUSR1 unplugs it, SIGUSR2 plugs it in again
   // Sends SIGTERM and waits for the exit; returns the exit status (-1 if killed).
   int stop();
   // Waits for an exit that comes by itself.

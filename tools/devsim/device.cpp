@@ -15,37 +15,93 @@ constexpr std::uint64_t chunkSize = 4096;
 constexpr int idleWaitMs = 100;  // how often the time limit is looked at
 }  // namespace
 
-Device::Device(const Options& options, Payload payload, const PseudoTerminal& terminal)
-    : options_(options),
-      payload_(std::move(payload)),
-      terminal_(terminal),
-      master_(terminal.master()) {
+Device::Device(const Options& options, Payload payload, LinkedTerminal& port)
+    : options_(options), payload_(std::move(payload)), port_(port) {
   deadline_ = options.timeoutSeconds == 0
                   ? Clock::time_point::max()
                   : Clock::now() + std::chrono::seconds(options.timeoutSeconds);
+  if (options.holdMs > 0) holdLine();
   if (options.unprompted) queueAnswer();
 }
 
-void Device::run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
-  while (!stop && !timedOut()) {
-    terminal_.allowReopen();
-    const bool sending = allowance() > 0;
-    pollfd watch{master_, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0};
-    const int ms = waitMs();
-    const timespec timeout{ms / 1000, (ms % 1000) * 1'000'000L};
-    if (::ppoll(&watch, 1, &timeout, &waitMask) < 0) {
-      if (errno == EINTR) continue;
-      std::perror("devsim: poll");
-      return;
-    }
-    if (watch.revents & POLLIN) receive();
-    if (watch.revents & POLLOUT) send();
+void Device::run(SignalRequests& requests, const sigset_t& waitMask) {
+  if (holding()) announce("held");
+  while (!requests.stop && !timedOut()) {
+    followPlugRequests(requests);
+    releaseWhenDue();
+    if (!waitAndServe(waitMask)) return;
   }
+}
+
+bool Device::waitAndServe(const sigset_t& waitMask) {
+  // Unplugged, the descriptor is -1, which ppoll passes over: it just waits.
+  pollfd watch{port_.terminal().master(), wantedEvents(), 0};
+  const int ms = waitMs();
+  const timespec timeout{ms / 1000, (ms % 1000) * 1'000'000L};
+  if (::ppoll(&watch, 1, &timeout, &waitMask) < 0) {
+    if (errno == EINTR) return true;
+    std::perror("devsim: poll");
+    return false;
+  }
+  if (watch.revents & POLLIN) receive();
+  if (watch.revents & POLLOUT) send();
+  return true;
+}
+
+short Device::wantedEvents() const {
+  if (!port_.pluggedIn()) return 0;
+  short events = 0;
+  if (!holding()) events |= POLLIN;  // a held line takes nothing in
+  if (allowance() > 0) events |= POLLOUT;
+  return events;
+}
+
+void Device::followPlugRequests(SignalRequests& requests) {
+  if (requests.unplug) {
+    requests.unplug = 0;
+    unplug();
+  }
+  if (requests.replug) {
+    requests.replug = 0;
+    replug();
+  }
+}
+
+void Device::unplug() {
+  if (!port_.pluggedIn()) return;
+  port_.unplug();
+  unpluggedAt_ = Clock::now();
+  announce("unplugged");
+}
+
+void Device::replug() {
+  if (port_.pluggedIn()) return;
+  std::string error;
+  if (!port_.plugIn(error)) {
+    std::fprintf(stderr, "devsim: replug: %s\n", error.c_str());
+    return;
+  }
+  // The pace takes up where it stopped instead of catching up on the time unplugged.
+  answerStart_ += Clock::now() - unpluggedAt_;
+  if (holding()) port_.terminal().holdOutput(true);
+  announce("replugged " + port_.link() + " " + port_.terminal().slaveName());
+}
+
+void Device::holdLine() {
+  port_.terminal().holdOutput(true);
+  holdEnd_ = Clock::now() + std::chrono::milliseconds(options_.holdMs);
+}
+
+void Device::releaseWhenDue() {
+  if (!holding() || Clock::now() < *holdEnd_) return;
+  holdEnd_.reset();
+  if (port_.pluggedIn()) port_.terminal().holdOutput(false);
+  announce("released");
 }
 
 void Device::receive() {
   std::uint8_t buffer[4096];
-  const ssize_t got = ::read(master_, buffer, sizeof buffer);
+  const ssize_t got = ::read(port_.terminal().master(), buffer, sizeof buffer);
   for (ssize_t i = 0; i < got; ++i) {
     ++counts_.received;
     if (counts_.firstReceived.size() < 256) counts_.firstReceived.push_back(buffer[i]);
@@ -55,11 +111,14 @@ void Device::receive() {
 
 void Device::onRequest() {
   ++counts_.requests;
-  say("request %llu\n", counts_.requests);
+  sayProgress("request " + std::to_string(counts_.requests));
   if (!options_.once || answersQueued_ == 0) queueAnswer();
 }
 
 void Device::queueAnswer() {
+  // A stream never ends, so an answer queued behind it would never start. With echo on
+  // (a terminal in its default settings), a count stream brings its own 0x41 back.
+  if (!answers_.empty() && answers_.front() == endless) return;
   ++answersQueued_;
   answers_.push_back(options_.stream ? endless : options_.bytes.value_or(payload_.cycleLength()));
   if (answers_.size() == 1) beginAnswer();
@@ -83,10 +142,15 @@ std::uint64_t Device::allowance() const {
 }
 
 int Device::waitMs() const {
-  if (!answers_.empty() && options_.rate > 0 && allowance() == 0) {
-    return std::clamp(static_cast<int>(1000 / options_.rate), 1, idleWaitMs);
+  int ms = idleWaitMs;
+  if (port_.pluggedIn() && !answers_.empty() && options_.rate > 0 && allowance() == 0) {
+    ms = std::clamp(static_cast<int>(1000 / options_.rate), 1, idleWaitMs);
   }
-  return idleWaitMs;
+  if (holding()) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*holdEnd_ - Clock::now());
+    ms = std::clamp(static_cast<int>(left.count()), 0, ms);
+  }
+  return ms;
 }
 
 void Device::send() {
@@ -94,7 +158,7 @@ void Device::send() {
   if (count == 0) return;
   std::uint8_t buffer[chunkSize];
   for (std::uint64_t i = 0; i < count; ++i) buffer[i] = payload_.at(sentInAnswer_ + i);
-  const ssize_t put = ::write(master_, buffer, count);
+  const ssize_t put = ::write(port_.terminal().master(), buffer, count);
   if (put <= 0) return;
   sentInAnswer_ += static_cast<std::uint64_t>(put);
   counts_.sent += static_cast<std::uint64_t>(put);
@@ -103,7 +167,7 @@ void Device::send() {
 
 void Device::finishAnswer() {
   answers_.pop_front();
-  say("sent %llu\n", counts_.sent);
+  sayProgress("sent " + std::to_string(counts_.sent));
   writeReport();
   if (!answers_.empty()) beginAnswer();
 }
@@ -112,9 +176,12 @@ bool Device::timedOut() const {
   return Clock::now() >= deadline_;
 }
 
-void Device::say(const char* format, unsigned long long value) const {
-  if (options_.quiet) return;
-  std::printf(format, value);
+void Device::sayProgress(const std::string& line) const {
+  if (!options_.quiet) announce(line);
+}
+
+void Device::announce(const std::string& line) const {
+  std::printf("%s\n", line.c_str());
   std::fflush(stdout);
 }
 

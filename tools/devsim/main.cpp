@@ -12,27 +12,41 @@
 
 namespace {
 
-volatile std::sig_atomic_t stopRequested = 0;
+devsim::SignalRequests requests;
 
 void requestStop(int) {
-  stopRequested = 1;
+  requests.stop = 1;
 }
 
-// SIGTERM and SIGINT stay blocked except inside ppoll, so none slips in between the look at
-// the flag and the wait. Returns the mask that ppoll waits with.
-sigset_t catchStopSignals() {
-  struct sigaction action {};
-  action.sa_handler = requestStop;
-  ::sigaction(SIGTERM, &action, nullptr);
-  ::sigaction(SIGINT, &action, nullptr);
-  sigset_t stops;
-  sigemptyset(&stops);
-  sigaddset(&stops, SIGTERM);
-  sigaddset(&stops, SIGINT);
+void requestUnplug(int) {
+  requests.unplug = 1;
+}
+
+void requestReplug(int) {
+  requests.replug = 1;
+}
+
+// The caught signals stay blocked except inside ppoll, so none slips in between the look at
+// the flags and the wait. Returns the mask that ppoll waits with.
+sigset_t catchSignals() {
+  const struct {
+    int number;
+    void (*handler)(int);
+  } catches[] = {{SIGTERM, requestStop},
+                 {SIGINT, requestStop},
+                 {SIGUSR1, requestUnplug},
+                 {SIGUSR2, requestReplug}};
+  sigset_t caught;
+  sigemptyset(&caught);
+  for (const auto& c : catches) {
+    struct sigaction action {};
+    action.sa_handler = c.handler;
+    ::sigaction(c.number, &action, nullptr);
+    sigaddset(&caught, c.number);
+  }
   sigset_t previous;
-  ::sigprocmask(SIG_BLOCK, &stops, &previous);
-  sigdelset(&previous, SIGTERM);
-  sigdelset(&previous, SIGINT);
+  ::sigprocmask(SIG_BLOCK, &caught, &previous);
+  for (const auto& c : catches) sigdelset(&previous, c.number);
   return previous;
 }
 
@@ -40,7 +54,7 @@ sigset_t catchStopSignals() {
 void endWithParent() {
   const pid_t parent = ::getppid();
   ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-  if (::getppid() != parent) stopRequested = 1;
+  if (::getppid() != parent) requests.stop = 1;
 }
 
 int fail(const std::string& message, int status) {
@@ -48,21 +62,22 @@ int fail(const std::string& message, int status) {
   return status;
 }
 
-int simulate(const devsim::Options& options, devsim::Payload payload) {
-  const sigset_t waitMask = catchStopSignals();
-  endWithParent();
-  devsim::PseudoTerminal terminal;
-  std::string error;
-  if (!terminal.open(error) || !devsim::createLink(terminal.slaveName(), options.link, error)) {
-    return fail(error, 1);
-  }
+void announceReady(const devsim::Options& options, const devsim::LinkedTerminal& port) {
   if (!options.readyFile.empty()) std::ofstream(options.readyFile) << "ready\n";
-  std::printf("ready %s %s\n", options.link.c_str(), terminal.slaveName().c_str());
+  std::printf("ready %s %s\n", options.link.c_str(), port.terminal().slaveName().c_str());
   std::fflush(stdout);
+}
 
-  devsim::Device device(options, std::move(payload), terminal);
-  device.run(stopRequested, waitMask);
-  devsim::removeLink(terminal.slaveName(), options.link);
+int simulate(const devsim::Options& options, devsim::Payload payload) {
+  const sigset_t waitMask = catchSignals();
+  endWithParent();
+  devsim::LinkedTerminal port(options.link, options.raw);
+  std::string error;
+  if (!port.plugIn(error)) return fail(error, 1);
+  devsim::Device device(options, std::move(payload), port);
+  announceReady(options, port);
+  device.run(requests, waitMask);
+  port.unplug();
   const devsim::Counts& counts = device.counts();
   std::printf("done received=%llu requests=%llu sent=%llu\n",
               static_cast<unsigned long long>(counts.received),

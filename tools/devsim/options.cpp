@@ -40,8 +40,10 @@ class Parser {
   bool flag(const std::string& name) {
     Options& o = result_.options;
     const std::map<std::string, bool*> flags = {
-        {"--stream", &o.stream}, {"--once", &o.once}, {"--unprompted", &o.unprompted},
-        {"--quiet", &o.quiet},   {"--help", &o.help}, {"-h", &o.help}};
+        {"--raw", &o.raw},     {"--stream", &o.stream},
+        {"--once", &o.once},   {"--unprompted", &o.unprompted},
+        {"--quiet", &o.quiet}, {"--help", &o.help},
+        {"-h", &o.help}};
     const auto found = flags.find(name);
     if (found == flags.end()) return false;
     *found->second = true;
@@ -59,6 +61,7 @@ class Parser {
         {"--bytes", [&](const std::string& v) { return parseNumber(v, o.bytes.emplace()); }},
         {"--rate", [&](const std::string& v) { return parseNumber(v, o.rate); }},
         {"--request", [&](const std::string& v) { return parseNumber(v, o.request); }},
+        {"--hold", [&](const std::string& v) { return parseNumber(v, o.holdMs); }},
         {"--timeout", [&](const std::string& v) { return parseNumber(v, o.timeoutSeconds); }}};
     const auto found = setters.find(name);
     if (found == setters.end()) return false;
@@ -90,10 +93,14 @@ const char* usage() {
   return R"(Usage: devsim --link PATH [options]
 
 A measuring device on a pseudo-terminal. devsim links PATH to the terminal, waits for the
-request byte (0x41, "A") and answers each request with a payload.
+request byte (0x41, "A") and answers each request with a payload. The terminal starts in
+the kernel's default settings (software flow control, canonical mode and echo on), as a
+freshly plugged USB adapter does, until a program sets it up.
 
   --link PATH        the link to create, e.g. COM1 in the program's start directory; a
                      symbolic link already there is replaced, anything else is an error
+  --raw              start the terminal raw instead: no echo, no flow control, no
+                     translation, 9600 baud
   --pattern NAME     the payload, repeated as needed:
                        instrument  ASCII measurement lines ending in CR LF (default)
                        count       0, 1, ..., 255, 0, 1, ...
@@ -108,17 +115,33 @@ request byte (0x41, "A") and answers each request with a payload.
   --once             answer only the first request (default: every request)
   --unprompted       start the first answer at once, without waiting for a request
   --request BYTE     the request byte, decimal or 0x.. (default 0x41)
+  --hold MS          hold the line for the first MS milliseconds, as a device that drops
+                     its handshake line: nothing the program writes goes out (a
+                     non-blocking write fails with EAGAIN) and devsim reads nothing; what
+                     devsim sends still arrives
   --report FILE      write the counts to FILE (key=value lines), after every answer and
                      at the end; the file is replaced whole each time
   --ready-file FILE  create FILE once the link exists
   --timeout SEC      end by itself after SEC seconds (default: never)
-  --quiet            print only the ready and done lines
+  --quiet            leave out the request and sent lines
   --help             show this text
+
+Signals:
+  SIGUSR1            unplug: close the terminal, which hangs up every descriptor a program
+                     holds, and remove the link; nothing is sent until the replug, and an
+                     answer in progress keeps its place
+  SIGUSR2            replug: a new terminal (in default settings unless --raw) under the
+                     same link; the answer goes on where it stopped
+  SIGTERM, SIGINT    end, also while unplugged
 
 Lines on standard output, each flushed at once:
   ready LINK TERMINAL                      the link exists; the device is listening
+  held                                     the line is held (--hold), right after ready
+  released                                 the hold is over
   request N                                the N-th request byte arrived
   sent N                                   an answer is complete; N bytes sent in all
+  unplugged                                the terminal is closed and the link removed
+  replugged LINK TERMINAL                  the link points to a new terminal
   done received=N requests=N sent=N        at the end
 
 devsim ends on SIGTERM or SIGINT, or when the process that started it ends; it then

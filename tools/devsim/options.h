@@ -13,6 +13,8 @@ struct Options {
   std::string pattern = "instrument";
   std::optional<std::uint64_t> bytes;  // payload length; the pattern's own when unset
   std::uint32_t rate = 0;              // bytes per second; 0: as fast as the line takes them
+  bool raw = false;          // the terminal raw from the start instead of in the kernel's defaults
+  std::uint32_t holdMs = 0;  // how long the line is held after the start; 0: never
   bool stream = false;
   bool once = false;
   bool unprompted = false;

@@ -1,7 +1,6 @@
 #include "terminal.h"
 
 #include <fcntl.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -24,35 +23,60 @@ std::string linkTarget(const std::string& link) {
   return length < 0 ? std::string() : std::string(target, static_cast<std::size_t>(length));
 }
 
-}  // namespace
-
-PseudoTerminal::~PseudoTerminal() {
-  if (slave_ >= 0) ::close(slave_);
-  if (master_ >= 0) ::close(master_);
+bool makeRaw(int slave) {
+  termios settings{};
+  if (::tcgetattr(slave, &settings) != 0) return false;
+  ::cfmakeraw(&settings);
+  ::cfsetspeed(&settings, B9600);
+  return ::tcsetattr(slave, TCSANOW, &settings) == 0;
 }
 
-bool PseudoTerminal::open(std::string& error) {
+}  // namespace
+
+bool PseudoTerminal::open(bool raw, std::string& error) {
+  close();
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
     error = systemError("pseudo-terminal");
+    close();
     return false;
   }
   const char* name = ::ptsname(master_);
   slaveName_ = name ? name : "";
   slave_ = name ? ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC) : -1;
-  termios settings{};
-  if (slave_ < 0 || ::tcgetattr(slave_, &settings) != 0) {
+  if (slave_ < 0 || (raw && !makeRaw(slave_))) {
     error = systemError("pseudo-terminal slave");
+    close();
     return false;
   }
-  ::cfmakeraw(&settings);
-  ::cfsetspeed(&settings, B9600);
-  ::tcsetattr(slave_, TCSANOW, &settings);
   return true;
 }
 
-void PseudoTerminal::allowReopen() const {
-  ::ioctl(slave_, TIOCNXCL);
+void PseudoTerminal::close() {
+  if (master_ >= 0) ::close(master_);
+  if (slave_ >= 0) ::close(slave_);
+  master_ = slave_ = -1;
+  slaveName_.clear();
+}
+
+void PseudoTerminal::holdOutput(bool held) const {
+  ::tcflow(slave_, held ? TCOOFF : TCOON);
+}
+
+bool LinkedTerminal::plugIn(std::string& error) {
+  if (!terminal_.open(raw_, error)) return false;
+  if (!createLink(terminal_.slaveName(), link_, error)) {
+    terminal_.close();
+    return false;
+  }
+  return true;
+}
+
+void LinkedTerminal::unplug() {
+  if (!pluggedIn()) return;
+  const std::string name = terminal_.slaveName();
+  terminal_.close();
+  removeLink(name, link_);
 }
 
 bool createLink(const std::string& target, const std::string& link, std::string& error) {
