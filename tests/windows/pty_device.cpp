@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <stdexcept>
+#include <thread>
 
 PtyDevice::PtyDevice(const std::filesystem::path& directory, const std::string& entry) {
   master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -19,6 +21,17 @@ PtyDevice::PtyDevice(const std::filesystem::path& directory, const std::string& 
 
 PtyDevice::~PtyDevice() {
   close(master_);
+}
+
+// Both sides of a pseudo-terminal share one set of settings: the program's show here.
+bool PtyDevice::waitUntilConfigured(std::chrono::milliseconds wait) const {
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  termios settings{};
+  while (tcgetattr(master_, &settings) == 0 && (settings.c_lflag & ICANON) != 0) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return (settings.c_lflag & ICANON) == 0;
 }
 
 void PtyDevice::send(const std::string& bytes) {

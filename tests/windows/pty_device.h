@@ -14,6 +14,9 @@ class PtyDevice {
   PtyDevice& operator=(const PtyDevice&) = delete;
 
   void send(const std::string& bytes);
+  // Waits until the program has opened the port and made it transparent; false after
+  // `wait` without that.
+  bool waitUntilConfigured(std::chrono::milliseconds wait = std::chrono::seconds(5)) const;
   // Reads what the program wrote until `count` bytes have come or the wait is over.
   std::string receive(std::size_t count, std::chrono::milliseconds wait = std::chrono::seconds(5));
 
