@@ -39,7 +39,8 @@ bool claimExclusively(int fd) {
 // Byte-transparent whatever the port was left with, as a Windows port always is: nothing
 // may alter, drop or add a received byte, and no received byte may stop the output.
 // Parity generation (PARENB, PARODD), the hardware handshake (CRTSCTS) and the modem
-// lines (HUPCL) stay as the port has them: they belong to the device's wiring.
+// lines (HUPCL) stay as the port has them: they belong to the device's wiring. So does
+// IGNBRK, whether a break on the line reads as a 0x00: a break is no byte of the data.
 void makeTransparent(termios& settings) {
   settings.c_iflag &= ~(IXON | IXOFF | IXANY);           // 0x11 and 0x13 are data, not flow control
   settings.c_iflag &= ~(INPCK | IGNPAR | PARMRK);        // a parity error neither drops nor marks
