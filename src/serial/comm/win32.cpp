@@ -1,18 +1,20 @@
 // The comm operations on Windows: each one is the Win32 call that comm.h names, on a port
 // opened for overlapped transfers.
 //
-// The worker hands every write its own transfer buffer, which it refills on the next pass
-// while the bytes may still be on their way out. So a write goes from a copy that this
-// file keeps, and a write still in progress is completed before its transfer record (the
-// OVERLAPPED) or that copy is used again.
+// A write never waits for the line: it goes from the transfer record's own copy of its
+// bytes, and the worker comes back to the record on later passes. Reads use a record of
+// their own, so a write the line holds up never holds up reception.
 #include <windows.h>
 // after windows.h, which it needs
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cstring>
 #include <new>
-#include <vector>
+#include <string>
+#include <string_view>
 
 #include "serial/comm/comm.h"
 
@@ -20,45 +22,182 @@ namespace comm {
 
 namespace {
 
-// What a Transfer keeps on Windows: the OVERLAPPED itself and the write it may still carry.
+// What a Transfer keeps on Windows: the OVERLAPPED, and for a write the bytes it carries.
+// copy[sentTo, copyEnd) has not gone out yet; `pending` while the port still works on it.
 struct TransferState {
   OVERLAPPED overlapped;
-  HANDLE port;
-  bool writePending;
+  bool pending;
+  DWORD sentTo;
+  DWORD copyEnd;
+  std::array<std::uint8_t, maxTransfer> copy;
 };
 
 static_assert(sizeof(DCB) <= sizeof(LineState{}.platform));
 static_assert(sizeof(TransferState) <= sizeof(Transfer{}.platform));
 static_assert(alignof(TransferState) <= alignof(std::max_align_t));
 
+// How long a read of bytes already waiting may take before it is given up.
+constexpr DWORD readWaitMs = 1000;
+
+// How long closing waits for a cancelled write to let go of its record. Drivers complete a
+// cancelled write at once; this only keeps a hung driver from hanging the worker.
+constexpr DWORD cancelWaitMs = 1000;
+
 HANDLE nativeHandle(Handle port) {
   return reinterpret_cast<HANDLE>(port);
+}
+
+HANDLE nativeEvent(const Transfer& transfer) {
+  return reinterpret_cast<HANDLE>(transfer.event);
 }
 
 TransferState& stateOf(Transfer& transfer) {
   return *std::launder(reinterpret_cast<TransferState*>(transfer.platform.data()));
 }
 
+Event newEvent() {
+  return reinterpret_cast<Event>(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+}
+
+// Without its own event, a transfer's completion could only be told by the port's handle,
+// which a read and a write in progress at once would share.
+bool hasEvent(Transfer& transfer) {
+  if (transfer.event == noEvent) transfer.event = newEvent();
+  return transfer.event != noEvent;
+}
+
 // The record as a new transfer sees it: all zero but the completion event.
 OVERLAPPED& freshOverlapped(Transfer& transfer) {
   OVERLAPPED& overlapped = stateOf(transfer).overlapped;
   overlapped = OVERLAPPED{};
-  overlapped.hEvent = reinterpret_cast<HANDLE>(transfer.event);
+  overlapped.hEvent = nativeEvent(transfer);
   return overlapped;
 }
 
-// Waits for an overlapped call that reported ERROR_IO_PENDING; other failures end at once.
-bool completion(BOOL started, HANDLE port, OVERLAPPED& overlapped, DWORD& count) {
-  if (started) return true;
-  if (GetLastError() != ERROR_IO_PENDING) return false;
+// "COM1:" to "COM9:" are names the system knows everywhere; a higher number is found only
+// in the device namespace, as "\\.\COM10" (Microsoft's CreateFile documentation).
+std::string systemName(const std::string& deviceName) {
+  constexpr std::string_view prefix = "COM";
+  if (!deviceName.starts_with(prefix) || !deviceName.ends_with(':')) return deviceName;
+  const char* first = deviceName.data() + prefix.size();
+  const char* last = deviceName.data() + deviceName.size() - 1;
+  unsigned number = 0;
+  const auto [end, error] = std::from_chars(first, last, number);
+  if (error != std::errc{} || end != last || number < 10) return deviceName;
+  return "\\\\.\\" + std::string(first - prefix.size(), last);
+}
+
+// Byte-transparent whatever the port was left with: nothing may drop, replace or add a
+// received byte, and no received byte may stop our output.
+void makeTransparent(DCB& dcb) {
+  dcb.DCBlength = sizeof dcb;  // as SetCommState expects, whatever GetCommState left there
+  dcb.fBinary = TRUE;          // Windows supports no other mode
+  dcb.fOutX = FALSE;           // a received 0x13 would hold our output; 0x11/0x13 are data
+  dcb.fInX = FALSE;            // the driver would send 0x13/0x11 to the device on its own
+  dcb.fNull = FALSE;           // received 0x00 bytes would be discarded
+  dcb.fErrorChar = FALSE;      // a byte with a parity error would be replaced by ErrorChar
+  dcb.fAbortOnError = FALSE;   // a line error would fail every transfer until it is cleared
+  // Kept as the port has them:
+  //   fParity, Parity: the device's framing
+  //   fOutxCtsFlow, fOutxDsrFlow, fRtsControl, fDtrControl: the handshake it is wired for
+  //   fDsrSensitivity: likewise; a device wired for it sends only while it raises DSR
+  //   fTXContinueOnXoff, XonLim, XoffLim, XonChar, XoffChar: unused with fInX, fOutX off
+  //   ErrorChar, EofChar, EvtChar: unused with fErrorChar off, in binary mode, unwaited for
+}
+
+// Whether a write that was in progress has completed, and how many of its bytes went out.
+// A write time-out that another program left on the port ends a write early: Windows
+// completes it as a success with the count written (Microsoft's COMMTIMEOUTS
+// documentation), Wine as a failure with ERROR_TIMEOUT and the count in the OVERLAPPED.
+bool writeCompleted(HANDLE port, OVERLAPPED& overlapped, DWORD& written) {
+  if (GetOverlappedResult(port, &overlapped, &written, FALSE)) return true;
+  if (GetLastError() != ERROR_TIMEOUT) return false;
+  written = static_cast<DWORD>(overlapped.InternalHigh);
+  return true;
+}
+
+// A completed write's count: its bytes went out fully or in part.
+void noteWritten(TransferState& state, DWORD written) {
+  state.pending = false;
+  state.sentTo = std::min(state.copyEnd, state.sentTo + written);
+}
+
+// Starts the write of what the record's copy still holds. False only when the port refused.
+bool startWrite(HANDLE port, Transfer& transfer) {
+  TransferState& state = stateOf(transfer);
+  OVERLAPPED& overlapped = freshOverlapped(transfer);
+  const DWORD length = state.copyEnd - state.sentTo;
+  if (WriteFile(port, state.copy.data() + state.sentTo, length, nullptr, &overlapped)) {
+    DWORD written = 0;
+    writeCompleted(port, overlapped, written);
+    noteWritten(state, written);
+    return true;
+  }
+  if (GetLastError() == ERROR_IO_PENDING) {
+    state.pending = true;
+    return true;
+  }
+  state.sentTo = state.copyEnd;  // a refused write loses its bytes, as the caller expects
+  return false;
+}
+
+// Whether the record's earlier write has finished, looking without waiting. A write that
+// failed loses its bytes, like any failed write.
+bool earlierWriteDone(HANDLE port, TransferState& state, bool& failed) {
+  failed = false;
+  if (!state.pending) return true;
+  DWORD written = 0;
+  if (writeCompleted(port, state.overlapped, written)) {
+    noteWritten(state, written);
+    return true;
+  }
+  if (GetLastError() == ERROR_IO_INCOMPLETE) return false;
+  state.pending = false;
+  state.sentTo = state.copyEnd;
+  failed = true;
+  return true;
+}
+
+// Waits for a read that has started. It asks only for bytes already waiting, so it completes
+// at once; one that does not (under Wine, a read started just as the terminal hung up stays
+// pending for ever) is cancelled, and what it had read by then is still reported.
+bool readResult(HANDLE port, OVERLAPPED& overlapped, DWORD& count) {
+  if (WaitForSingleObject(overlapped.hEvent, readWaitMs) == WAIT_TIMEOUT) {
+    CancelIoEx(port, &overlapped);
+  }
   return GetOverlappedResult(port, &overlapped, &count, TRUE) != FALSE;
+}
+
+// What the comm calls report once the device behind an open port has gone. The drivers of
+// USB adapters differ, so this takes in what they are known to report after an unplug:
+//   ERROR_BAD_COMMAND, ERROR_ACCESS_DENIED  the usual answers of ClearCommError and
+//                               WriteFile for an adapter that was pulled out
+//   ERROR_DEVICE_REMOVED, ERROR_DEVICE_NOT_CONNECTED, ERROR_NO_SUCH_DEVICE,
+//   ERROR_FILE_NOT_FOUND        the device node gone beneath the handle
+//   ERROR_GEN_FAILURE           a USB request that failed for want of the device
+//   ERROR_OPERATION_ABORTED     transfers that the removal cancelled
+//   ERROR_NOT_READY             Wine, for a pseudo-terminal whose other end has closed
+//   ERROR_INVALID_FUNCTION      a handle to no serial device, which takes no comm call at
+//                               all; Wine gives one for a COM name whose device is missing
+// Errors that a present port gives (ERROR_INVALID_PARAMETER from a virtual port that
+// refuses ClearCommError, a refused setting) are not among them, so those never make the
+// worker close a working port.
+constexpr DWORD errorNoSuchDevice = 433;  // ERROR_NO_SUCH_DEVICE; mingw-w64 lacks the name
+
+bool meansGone(DWORD error) {
+  static constexpr DWORD goneErrors[] = {ERROR_ACCESS_DENIED,  ERROR_BAD_COMMAND,
+                                         ERROR_DEVICE_REMOVED, ERROR_OPERATION_ABORTED,
+                                         ERROR_GEN_FAILURE,    ERROR_DEVICE_NOT_CONNECTED,
+                                         errorNoSuchDevice,    ERROR_FILE_NOT_FOUND,
+                                         ERROR_NOT_READY,      ERROR_INVALID_FUNCTION};
+  return std::find(std::begin(goneErrors), std::end(goneErrors), error) != std::end(goneErrors);
 }
 
 class Win32Comm final : public Comm {
  public:
   Handle open(const std::string& deviceName) override {
-    const HANDLE port = CreateFileA(deviceName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    const HANDLE port = CreateFileA(systemName(deviceName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     return reinterpret_cast<Handle>(port);
   }
 
@@ -72,19 +211,17 @@ class Win32Comm final : public Comm {
     return true;
   }
 
-  // Everything but the three fields goes back to the port as GetCommState gave it.
   bool setLineState(Handle port, const LineState& state) override {
     DCB dcb{};
     std::memcpy(&dcb, state.platform.data(), sizeof dcb);
     dcb.BaudRate = state.baudRate;
     dcb.ByteSize = state.byteSize;
     dcb.StopBits = state.stopBits;
+    makeTransparent(dcb);
     return SetCommState(nativeHandle(port), &dcb) != FALSE;
   }
 
-  Event createEvent() override {
-    return reinterpret_cast<Event>(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-  }
+  Event createEvent() override { return newEvent(); }
 
   bool waitingBytes(Handle port, std::uint32_t& waiting) override {
     DWORD errors = 0;
@@ -96,35 +233,41 @@ class Win32Comm final : public Comm {
 
   bool read(Handle port, Transfer& transfer, std::span<std::uint8_t> buffer,
             std::uint32_t& count) override {
-    finishWrite(transfer);
+    count = 0;
+    if (!hasEvent(transfer)) return false;
     OVERLAPPED& overlapped = freshOverlapped(transfer);
     const HANDLE handle = nativeHandle(port);
     DWORD got = 0;
-    const BOOL started =
-        ReadFile(handle, buffer.data(), static_cast<DWORD>(buffer.size()), &got, &overlapped);
-    const bool done = completion(started, handle, overlapped, got);
-    count = done ? std::min<std::uint32_t>(got, static_cast<std::uint32_t>(buffer.size())) : 0;
-    return done;
+    if (!ReadFile(handle, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, &overlapped) &&
+        GetLastError() != ERROR_IO_PENDING) {
+      return false;
+    }
+    if (!readResult(handle, overlapped, got)) return false;
+    count = std::min<std::uint32_t>(got, static_cast<std::uint32_t>(buffer.size()));
+    return true;
   }
 
-  // Returns once the port has taken the bytes, without waiting for them to go out.
-  bool write(Handle port, Transfer& transfer, std::span<const std::uint8_t> bytes) override {
-    finishWrite(transfer);
-    if (writer_ != nullptr) finishWrite(*writer_);
-    outgoing_.assign(bytes.begin(), bytes.end());
-    OVERLAPPED& overlapped = freshOverlapped(transfer);
+  // Takes nothing new while an earlier write is in progress or has bytes left over: those
+  // go out first, so the bytes reach the line in order.
+  bool write(Handle port, Transfer& transfer, std::span<const std::uint8_t> bytes,
+             std::uint32_t& taken) override {
+    taken = 0;
+    if (!hasEvent(transfer)) return false;
     const HANDLE handle = nativeHandle(port);
-    DWORD written = 0;
-    if (WriteFile(handle, outgoing_.data(), static_cast<DWORD>(outgoing_.size()), &written,
-                  &overlapped)) {
-      return true;
-    }
-    if (GetLastError() != ERROR_IO_PENDING) return false;
     TransferState& state = stateOf(transfer);
-    state.port = handle;
-    state.writePending = true;
-    writer_ = &transfer;
-    return true;
+    bool failed = false;
+    if (!earlierWriteDone(handle, state, failed)) return true;
+    if (failed) return false;
+    if (state.sentTo < state.copyEnd) {
+      if (!startWrite(handle, transfer)) return false;
+      if (state.pending || state.sentTo < state.copyEnd) return true;
+    }
+    const std::size_t count = std::min(bytes.size(), state.copy.size());
+    std::copy_n(bytes.begin(), count, state.copy.begin());
+    state.sentTo = 0;
+    state.copyEnd = static_cast<DWORD>(count);
+    taken = static_cast<std::uint32_t>(count);
+    return count == 0 || startWrite(handle, transfer);
   }
 
   void sleepOneMs() override {
@@ -137,18 +280,27 @@ class Win32Comm final : public Comm {
     Sleep(1);
   }
 
- private:
-  void finishWrite(Transfer& transfer) {
-    TransferState& state = stateOf(transfer);
-    if (!state.writePending) return;
-    DWORD written = 0;
-    GetOverlappedResult(state.port, &state.overlapped, &written, TRUE);
-    state.writePending = false;
-    if (writer_ == &transfer) writer_ = nullptr;
+  // Asks the port again with a call that changes nothing the worker relies on (the line
+  // errors it clears are cleared on every pass anyway).
+  bool gone(Handle port) override {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (ClearCommError(nativeHandle(port), &errors, &status)) return false;
+    return meansGone(GetLastError());
   }
 
-  std::vector<std::uint8_t> outgoing_;  // the bytes of the last write, kept until it is done
-  Transfer* writer_ = nullptr;          // the transfer whose write may still use outgoing_
+  // Closing the handle cancels its transfers too, but the record may be used again only
+  // once the system has let go of it, which the signalled event tells.
+  void close(Handle port, Transfer& writes) override {
+    const HANDLE handle = nativeHandle(port);
+    TransferState& state = stateOf(writes);
+    if (state.pending) CancelIoEx(handle, &state.overlapped);
+    CloseHandle(handle);
+    if (state.pending) WaitForSingleObject(nativeEvent(writes), cancelWaitMs);
+    state.pending = false;
+    state.sentTo = 0;
+    state.copyEnd = 0;
+  }
 };
 
 }  // namespace
