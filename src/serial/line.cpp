@@ -80,13 +80,18 @@ bool Line::lostAfterFailure(comm::Comm& layer) {
 }
 
 // The same steps as the first opening, without its messages: nobody asked for this one.
-// A port whose line state cannot be read is used all the same, as at the start.
+// Only a port that takes its settings counts as back: what answers to the name meanwhile
+// may be no serial device (Wine, for one, opens a stand-in for a missing port).
 void Line::reopenWhenDue(comm::Comm& layer) {
   const std::uint32_t now = RunClockMs();
   if (now - lastAttemptMs_ < reopenIntervalMs) return;
   lastAttemptMs_ = now;
   const Opened opened = openConfigured(layer, deviceName_, baudRate_);
   if (opened.handle == comm::invalidHandle) return;
+  if (!opened.configured) {
+    layer.close(opened.handle, writes_);
+    return;
+  }
   port_ = opened.handle;
   open_ = true;
 }
