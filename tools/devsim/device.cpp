@@ -12,7 +12,8 @@ namespace devsim {
 
 namespace {
 constexpr std::uint64_t chunkSize = 4096;
-constexpr int idleWaitMs = 100;  // how often the time limit is looked at
+constexpr int idleWaitMs = 100;    // how often the time limit is looked at
+constexpr int pollProgramMs = 10;  // how often a replugged terminal is looked at
 }  // namespace
 
 Device::Device(const Options& options, Payload payload, LinkedTerminal& port)
@@ -29,6 +30,7 @@ void Device::run(SignalRequests& requests, const sigset_t& waitMask) {
   while (!requests.stop && !timedOut()) {
     followPlugRequests(requests);
     releaseWhenDue();
+    noticeProgram();
     if (!waitAndServe(waitMask)) return;
   }
 }
@@ -83,6 +85,9 @@ void Device::replug() {
   }
   // The pace takes up where it stopped instead of catching up on the time unplugged.
   answerStart_ += Clock::now() - unpluggedAt_;
+  // A USB adapter passes on nothing until a program opens its port: bytes sent into a
+  // terminal nobody has set up would meet the kernel's echo and line editing instead.
+  awaitingProgram_ = !options_.raw;
   if (holding()) port_.terminal().holdOutput(true);
   announce("replugged " + port_.link() + " " + port_.terminal().slaveName());
 }
@@ -97,6 +102,12 @@ void Device::releaseWhenDue() {
   holdEnd_.reset();
   if (port_.pluggedIn()) port_.terminal().holdOutput(false);
   announce("released");
+}
+
+void Device::noticeProgram() {
+  if (awaitingProgram_ && port_.pluggedIn() && port_.terminal().setUpByProgram()) {
+    awaitingProgram_ = false;
+  }
 }
 
 void Device::receive() {
@@ -132,7 +143,7 @@ void Device::beginAnswer() {
 
 // How many bytes may go out now: what is left of the answer, within the pace.
 std::uint64_t Device::allowance() const {
-  if (answers_.empty()) return 0;
+  if (answers_.empty() || awaitingProgram_) return 0;
   std::uint64_t allowed = std::min(answers_.front() - sentInAnswer_, chunkSize);
   if (options_.rate == 0) return allowed;
   const auto elapsed =
@@ -142,7 +153,7 @@ std::uint64_t Device::allowance() const {
 }
 
 int Device::waitMs() const {
-  int ms = idleWaitMs;
+  int ms = awaitingProgram_ ? pollProgramMs : idleWaitMs;
   if (port_.pluggedIn() && !answers_.empty() && options_.rate > 0 && allowance() == 0) {
     ms = std::clamp(static_cast<int>(1000 / options_.rate), 1, idleWaitMs);
   }

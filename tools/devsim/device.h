@@ -57,6 +57,7 @@ class Device {
   void replug();
   void holdLine();
   void releaseWhenDue();
+  void noticeProgram();
   bool holding() const { return holdEnd_.has_value(); }
 
   void receive();
@@ -81,6 +82,7 @@ class Device {
   Clock::time_point answerStart_;
   Clock::time_point unpluggedAt_;
   std::optional<Clock::time_point> holdEnd_;
+  bool awaitingProgram_ = false;  // replugged, and no program has taken the port up yet
   Clock::time_point deadline_;
 };
 

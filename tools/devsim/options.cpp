@@ -131,7 +131,9 @@ Signals:
                      holds, and remove the link; nothing is sent until the replug, and an
                      answer in progress keeps its place
   SIGUSR2            replug: a new terminal (in default settings unless --raw) under the
-                     same link; the answer goes on where it stopped
+                     same link; the answer goes on where it stopped, once a program has
+                     set the terminal up (as an adapter sends nothing before its port
+                     is opened)
   SIGTERM, SIGINT    end, also while unplugged
 
 Lines on standard output, each flushed at once:

@@ -63,6 +63,11 @@ void PseudoTerminal::holdOutput(bool held) const {
   ::tcflow(slave_, held ? TCOOFF : TCOON);
 }
 
+bool PseudoTerminal::setUpByProgram() const {
+  termios settings{};
+  return ::tcgetattr(master_, &settings) == 0 && (settings.c_lflag & ICANON) == 0;
+}
+
 bool LinkedTerminal::plugIn(std::string& error) {
   if (!terminal_.open(raw_, error)) return false;
   if (!createLink(terminal_.slaveName(), link_, error)) {

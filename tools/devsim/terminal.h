@@ -31,6 +31,8 @@ class PseudoTerminal {
   // its handshake line does: a program's write cannot go out, whatever flow control the
   // program sets on its own descriptor.
   void holdOutput(bool held) const;
+  // Whether a program has set the terminal up for binary data (canonical mode off).
+  bool setUpByProgram() const;
   int master() const { return master_; }
   const std::string& slaveName() const { return slaveName_; }
 
