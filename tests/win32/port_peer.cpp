@@ -1,6 +1,33 @@
 #include "port_peer.h"
 
+#include <chrono>
+#include <string>
+#include <thread>
+
 namespace test {
+
+namespace {
+
+// Asks wine-run.sh's line keeper for `request` by creating the file of that name in its
+// requests folder, and waits until the keeper has done it and removed the file.
+bool askTheLine(const char* request) {
+  char folder[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableA("QUERLAN_LINE_REQUESTS", folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  const std::string path = std::string(folder) + "\\" + request;
+  const HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  while (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+}  // namespace
 
 PortPeer::PortPeer()
     : port_(CreateFileA("COM2:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
@@ -12,6 +39,8 @@ PortPeer::PortPeer()
   line.ByteSize = 8;
   line.StopBits = ONESTOPBIT;
   line.Parity = NOPARITY;
+  line.fOutX = FALSE;  // 0x11 and 0x13 are data at this end too
+  line.fInX = FALSE;
   SetCommState(port_, &line);
   // A read returns what has come within 2 s, or as soon as the line has been quiet 500 ms.
   COMMTIMEOUTS timeouts{};
@@ -44,26 +73,18 @@ std::vector<std::uint8_t> PortPeer::receive(std::size_t count) {
   }
 }
 
-bool resetLine(const char* deviceName) {
-  const HANDLE port =
-      CreateFileA(deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (port == INVALID_HANDLE_VALUE) return false;
-  DCB line{};
-  GetCommState(port, &line);
-  line.BaudRate = 9600;
-  line.ByteSize = 8;
-  line.Parity = NOPARITY;
-  line.fParity = FALSE;
-  line.StopBits = ONESTOPBIT;
-  line.fOutX = FALSE;
-  line.fInX = FALSE;
-  line.fOutxCtsFlow = FALSE;
-  line.fOutxDsrFlow = FALSE;
-  line.fRtsControl = RTS_CONTROL_ENABLE;
-  line.fDtrControl = DTR_CONTROL_ENABLE;
-  const bool done = SetCommState(port, &line) != FALSE;
-  CloseHandle(port);
-  return done;
+std::uint32_t PortPeer::waiting() {
+  DWORD errors = 0;
+  COMSTAT status{};
+  return ClearCommError(port_, &errors, &status) ? status.cbInQue : 0;
+}
+
+bool unplugLine() {
+  return askTheLine("unplug");
+}
+
+bool replugLine() {
+  return askTheLine("replug");
 }
 
 std::vector<std::uint8_t> countingBytes(std::size_t count) {

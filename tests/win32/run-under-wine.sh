@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds Querlan.exe and the Windows tests with mingw-w64 and runs them under Wine:
-# the unit tests (ctest -L win32) with COM1 and COM2 mapped to the two ends of a pair of
-# pseudo-terminals, then a whole recording through Querlan.exe's window (e2e-recording.sh).
+# the unit tests (ctest -L win32) with COM1 and COM2 mapped to the two ends of a line of
+# pseudo-terminals that wine-run.sh plugs in for each test that asks for it, then whole
+# recordings through Querlan.exe's window (e2e-recording.sh, e2e-unplug.sh).
 # Build folders: build-win32 (cross build, Wine prefix, artefacts), build-w32lead (devsim).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -33,12 +34,18 @@ mkdir -p "$work"
 start_display "$work"
 prepare_prefix
 
-# COM1 and COM2: the two ends of a pair of pseudo-terminals.
-socat pty,raw,echo=0,link="$work/line-a" pty,raw,echo=0,link="$work/line-b" 2>"$work/socat.log" &
-wine_lib_pids+=($!)
-for i in $(seq 100); do [ -e "$work/line-a" ] && [ -e "$work/line-b" ] && break; sleep 0.1; done
-map_ports "$(readlink -f "$work/line-a")" "$(readlink -f "$work/line-b")" "$work/no-such-port"
+# COM1 and COM2: the two ends of the line; COM10 the same end as COM1, by the name that only
+# the device namespace knows.
+line=$work/line
+mkdir -p "$line"
+map_ports "$work/no-such-port" 1="$line/near" 2="$line/far" 10="$line/near"
+export QUERLAN_LINE=$line
 
-limited 900 ctest --test-dir "$build" -L win32 -j 2 --output-on-failure
+start_wineserver "$work"
+status=0
+limited 900 ctest --test-dir "$build" -L win32 -j 2 --output-on-failure || status=$?
+limited 30 wineserver -k || true # each e2e script starts a server of its own
+[ $status = 0 ] || exit $status
 
 "$here/e2e-recording.sh" "$build" "$native/tools/devsim/devsim"
+"$here/e2e-unplug.sh" "$build" "$native/tools/devsim/devsim"

@@ -2,6 +2,9 @@
 # Runs a Windows test program under Wine, in the prefix that run-under-wine.sh prepared and
 # whose COM ports it mapped to pseudo-terminals. Used as the tests' cross-compiling emulator;
 # it refuses to run anywhere else, so no test can reach the machine's own serial port.
+# A test that asks for a line (QUERLAN_WITH_LINE=1, set by CTest) gets a new pair of
+# terminals under the mapped names for its process alone, and can unplug and replug it by
+# creating a file in the folder named by QUERLAN_LINE_REQUESTS (see keep_line).
 set -euo pipefail
 : "${WINEPREFIX:?run the Windows tests through tests/win32/run-under-wine.sh}"
 if [ "${QUERLAN_PORTS_MAPPED:-}" != "$WINEPREFIX" ]; then
@@ -9,4 +12,14 @@ if [ "${QUERLAN_PORTS_MAPPED:-}" != "$WINEPREFIX" ]; then
   exit 1
 fi
 export WINEDEBUG=-all
-exec wine "$@"
+[ "${QUERLAN_WITH_LINE:-}" = 1 ] || exec wine "$@"
+
+source "$(dirname "$0")/wine-lib.sh"
+line=${QUERLAN_LINE:?run the Windows tests through tests/win32/run-under-wine.sh}
+keep_line "$line" &
+keeper=$!
+trap 'kill "$keeper" 2>/dev/null; wait "$keeper" 2>/dev/null || true' EXIT
+wait_for 10 test -e "$line/near" -a -e "$line/far"
+QUERLAN_LINE_REQUESTS=Z:$(printf '%s' "$line/requests" | tr / '\\')
+export QUERLAN_LINE_REQUESTS
+wine "$@"
