@@ -1,14 +1,19 @@
 // Files on Windows: the settings file keeps its ANSI text byte for byte through a whole
 // start-up and close of the real windows; the program's UTF-8 names reach the file system
-// as UTF-16; a file held open by another program is neither read nor replaced.
+// as UTF-16; a file held open by another program is neither read nor replaced, while a
+// brief hold (a virus scanner, an indexer) is waited out; a target that fits the path limit
+// is saved although its temporary name does not fit.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
+#include "core/atomicfile.h"
 #include "core/error.h"
+#include "core/os/file.h"
 #include "core/stringlist.h"
 #include "serial/sio.h"
 #include "toolkit/headless/headless.h"
@@ -94,17 +99,32 @@ TEST_F(InFolder, ARecordingUnderAGermanNameLandsUnderThatName) {
   EXPECT_EQ(filesInFolder(), 1u) << "a temporary file was left behind";
 }
 
-// Another program holds the file open and shares it with no one.
+// Another program holds the file open: by default sharing it with no one; a virus scanner
+// shares reading and writing but not deleting, and lets go soon.
 class HeldOpen {
  public:
-  explicit HeldOpen(const fs::path& path)
-      : handle_(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            0, nullptr)) {}
-  ~HeldOpen() { CloseHandle(handle_); }
+  explicit HeldOpen(const fs::path& path, DWORD share = 0)
+      : handle_(
+            CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ~HeldOpen() {
+    if (releaser_.joinable()) {
+      releaser_.join();
+    } else {
+      CloseHandle(handle_);
+    }
+  }
   bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  // Lets go after `ms` on a thread of its own.
+  void releaseAfter(DWORD ms) {
+    releaser_ = std::thread([this, ms] {
+      Sleep(ms);
+      CloseHandle(handle_);
+    });
+  }
 
  private:
   HANDLE handle_;
+  std::thread releaser_;
 };
 
 std::string errorOf(const std::function<void()>& action) {
@@ -116,6 +136,7 @@ std::string errorOf(const std::function<void()>& action) {
   return "no error";
 }
 
+// The save waits about 2 s for the holder before it reports.
 TEST_F(InFolder, AFileHeldOpenByAnotherProgramIsNeitherReadNorReplaced) {
   writeBytes(folder_ / "log.txt", "1\r\n");
   const HeldOpen other(folder_ / "log.txt");
@@ -127,6 +148,43 @@ TEST_F(InFolder, AFileHeldOpenByAnotherProgramIsNeitherReadNorReplaced) {
   EXPECT_EQ(errorOf([&] { lines.loadFromFile("log.txt"); }),
             "Datei log.txt kann nicht geöffnet werden");
   EXPECT_EQ(filesInFolder(), 1u);
+}
+
+// The scanner may hold the target, or the fresh temporary file as it is renamed.
+TEST_F(InFolder, ASaveWaitsForABriefHoldToEnd) {
+  constexpr DWORD kScannerShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  writeBytes(folder_ / "log.txt", "1\r\n");
+  {
+    HeldOpen scanner(folder_ / "log.txt", kScannerShare);
+    ASSERT_TRUE(scanner.isOpen());
+    scanner.releaseAfter(1000);
+    EXPECT_EQ(errorOf([] { core::replaceFile("log.txt", "2\r\n"); }), "no error");
+  }
+  EXPECT_EQ(fileBytes(folder_ / "log.txt"), "2\r\n");
+  writeBytes(folder_ / "temporary", "3\r\n");
+  {
+    HeldOpen scanner(folder_ / "temporary", kScannerShare);
+    ASSERT_TRUE(scanner.isOpen());
+    scanner.releaseAfter(1000);
+    EXPECT_TRUE(core::os::renameOver("temporary", "log.txt"));
+  }
+  EXPECT_EQ(fileBytes(folder_ / "log.txt"), "3\r\n");
+  EXPECT_EQ(filesInFolder(), 1u);
+}
+
+// The temporary file's name is longer than the target's, so it alone is past MAX_PATH.
+TEST_F(InFolder, ATargetThatJustFitsThePathLimitIsSaved) {
+  const std::size_t room = MAX_PATH - (folder_ / "x" / "log.txt").native().size();
+  const fs::path target = folder_ / std::wstring(room, L'x') / "log.txt";
+  ASSERT_EQ(target.native().size(), MAX_PATH - 1u);
+  fs::create_directory(target.parent_path());
+  const std::u8string name = target.u8string();
+  for (const char* content : {"1\r\n", "2\r\n"}) {  // a new file, then one replaced
+    EXPECT_EQ(errorOf([&] { core::replaceFile(std::string(name.begin(), name.end()), content); }),
+              "no error");
+    EXPECT_EQ(fileBytes(target), content);
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(target.parent_path()), {}), 1);
 }
 
 }  // namespace

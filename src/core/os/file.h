@@ -25,7 +25,8 @@ std::string resolveLinks(const std::string& path);
 // Whether this process may write the existing file `path`.
 bool isWritable(const std::string& path);
 
-// Whether another program holds the existing file `path` open for exclusive access.
+// Whether another program holds the existing file `path` open for exclusive access. On
+// Windows a hold that ends within about 2 s (a virus scanner, an indexer) is waited out.
 bool isLockedByOther(const std::string& path);
 
 // The bytes of the file `path`, from its start up to its end or up to and including the
@@ -66,7 +67,8 @@ class OutputFile {
   std::intptr_t handle_ = kNoHandle;
 };
 
-// Puts the file `from` in the place of `to` in one step, replacing what `to` held.
+// Puts the file `from` in the place of `to` in one step, replacing what `to` held. On
+// Windows it tries again for about 2 s while another program briefly holds either file.
 bool renameOver(const std::string& from, const std::string& to);
 
 void removeFile(const std::string& path);

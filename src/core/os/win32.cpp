@@ -82,12 +82,36 @@ std::wstring widen(const std::string& text) {
   return toWide(CP_UTF8, text);
 }
 
+std::wstring fullPathOf(const std::wstring& path) {
+  std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD length =
+      GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length == 0 || length >= full.size()) return {};
+  full.resize(length);
+  return full;
+}
+
+// A path of MAX_PATH characters or more goes to the wide calls in its \\?\ form, which they
+// take up to 32,767 characters long ("Maximum Path Length Limitation" in Microsoft's file
+// naming documentation): so the temporary name beside a target that fits never fails for
+// being the longer one. That form skips Windows' path normalization, so it is made from the
+// full path, which is normalized already. Wine takes long paths anyway and cannot show this.
+std::wstring filePath(const std::string& path) {
+  const std::wstring wide = widen(path);
+  const bool prefixed = wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\");
+  if (wide.size() < MAX_PATH || prefixed) return wide;
+  const std::wstring full = fullPathOf(wide);
+  if (full.empty()) return wide;
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
 std::string narrow(const std::wstring& wide) {
   return fromWide(CP_UTF8, wide);
 }
 
 HANDLE openExisting(const std::string& path, DWORD access, DWORD share, DWORD flags = 0) {
-  return CreateFileW(widen(path).c_str(), access, share, nullptr, OPEN_EXISTING,
+  return CreateFileW(filePath(path).c_str(), access, share, nullptr, OPEN_EXISTING,
                      FILE_ATTRIBUTE_NORMAL | flags, nullptr);
 }
 
@@ -102,6 +126,29 @@ std::optional<std::string> readUntilNul(HANDLE file) {
     text.append(block, count);
     if (std::find(block, block + count, '\0') != block + count) return text;
   }
+}
+
+// Virus scanners, indexers and cloud sync open a file for a moment, most often just after it
+// was written; meanwhile it cannot be opened for this process alone, nor replaced, nor
+// renamed, and the call fails with one of these errors (Microsoft's documentation of
+// MoveFileEx and of sharing violations advises trying again after a short wait).
+constexpr ULONGLONG kHoldPatienceMs = 2000;
+constexpr DWORD kRetryPauseMs = 50;
+
+bool isBriefHold(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_LOCK_VIOLATION;
+}
+
+// Repeats `attempt` while it fails for a hold, for up to kHoldPatienceMs.
+template <typename Attempt>
+bool retryWhileHeld(Attempt attempt) {
+  const ULONGLONG deadline = GetTickCount64() + kHoldPatienceMs;
+  while (!attempt()) {
+    if (!isBriefHold(GetLastError()) || GetTickCount64() >= deadline) return false;
+    Sleep(kRetryPauseMs);
+  }
+  return true;
 }
 
 // The name Windows gives the file an open handle reaches, after every link on the way.
@@ -120,7 +167,7 @@ std::optional<std::string> finalPathOf(HANDLE file) {
 }  // namespace
 
 PathKind pathKind(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+  const DWORD attributes = GetFileAttributesW(filePath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::missing;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::directory;
   return PathKind::regularFile;
@@ -135,17 +182,22 @@ std::string resolveLinks(const std::string& path) {
   const Handle file(openExisting(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  FILE_FLAG_BACKUP_SEMANTICS));
   if (!file.isOpen()) return path;
-  return finalPathOf(file.get()).value_or(std::string());
+  // Some file systems cannot answer the final-path query (RAM disks, some network
+  // redirectors fail it with ERROR_INVALID_FUNCTION or ERROR_NOT_SUPPORTED); the given path
+  // still names the file there.
+  return finalPathOf(file.get()).value_or(path);
 }
 
 bool isWritable(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+  const DWORD attributes = GetFileAttributesW(filePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_READONLY);
 }
 
+// A brief hold is waited out; only a program that keeps the file counts as holding it.
 bool isLockedByOther(const std::string& path) {
-  const Handle file(openExisting(path, GENERIC_READ, 0));
-  return !file.isOpen() && GetLastError() == ERROR_SHARING_VIOLATION;
+  const bool released =
+      retryWhileHeld([&] { return Handle(openExisting(path, GENERIC_READ, 0)).isOpen(); });
+  return !released && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 std::optional<std::string> readText(const std::string& path) {
@@ -158,7 +210,7 @@ std::optional<std::string> readText(const std::string& path) {
 
 CreateOutcome OutputFile::createNew(const std::string& path, const std::string&, OutputFile& file) {
   // Access rights come from the folder, as for any new file; share mode 0 keeps it ours.
-  const HANDLE handle = CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  const HANDLE handle = CreateFileW(filePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     return GetLastError() == ERROR_FILE_EXISTS ? CreateOutcome::nameTaken : CreateOutcome::failed;
@@ -199,13 +251,18 @@ bool OutputFile::close() {
   return CloseHandle(reinterpret_cast<HANDLE>(std::exchange(handle_, kNoHandle)));
 }
 
+// A scanner that opens the fresh temporary file, or the target, holds up the replace.
 bool renameOver(const std::string& from, const std::string& to) {
-  return MoveFileExW(widen(from).c_str(), widen(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  const std::wstring source = filePath(from);
+  const std::wstring target = filePath(to);
+  return retryWhileHeld([&] {
+    return MoveFileExW(source.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  });
 }
 
 void removeFile(const std::string& path) {
-  DeleteFileW(widen(path).c_str());
+  DeleteFileW(filePath(path).c_str());
 }
 
 }  // namespace core::os
