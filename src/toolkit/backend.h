@@ -108,6 +108,8 @@ void initialize(int argc, char** argv);
 void runLoop();
 void quit();
 std::string programPath();
+// The work area of every screen, in the coordinates of window bounds.
+std::vector<Rect> workAreas();
 void showMessage(const std::string& text, const std::string& caption, Icon icon);
 // Shows the file-open dialog; the chosen file with its full path, or nothing on cancel.
 std::optional<std::string> runOpenDialog(WindowPeer& owner, const std::string& fileName,

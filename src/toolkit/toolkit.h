@@ -70,6 +70,11 @@ void showMessage(const std::string& text, const std::string& caption, Icon icon 
 // The number of native font objects alive in the backend.
 int liveFontCount();
 
+// While on, the system does not go to sleep for being idle (the screen may still go dark):
+// for work that must not be cut short, such as a recording. Off releases it; turning on or
+// off what already is so changes nothing. Where the system offers no such service, nothing.
+void keepAwake(bool on);
+
 class Application {
  public:
   // Initialises the backend. The command line is passed for backends that want it; the
@@ -125,6 +130,9 @@ class Window {
   // Asks the window to close, as its close control does: runs onClose; if that raises an
   // error the close is abandoned. Closing the main window ends the message loop.
   void close();
+  // Brings the window onto the nearest screen if no screen shows it (placeOnScreen), as
+  // after a monitor was removed; a window that can be seen stays exactly where it is.
+  void keepOnScreen();
 
   Handler onResize = [] {};
   Handler onClose = [] {};
@@ -367,6 +375,13 @@ class OpenDialog {
   std::string fileName_;
   std::string filter_;
 };
+
+// The place a window may keep, given the work areas of the screens (their parts outside
+// task bars, in the coordinates of window bounds): its own when some work area shows at
+// least a 32 x 8 pixel piece of its title bar (the top 24 pixels), or as much as a smaller
+// window has; otherwise moved into the nearest work area, and made to fit it. Without any
+// screen known, its own.
+Rect placeOnScreen(const Rect& bounds, const std::vector<Rect>& workAreas);
 
 // Text measurement shared by every backend: the extent of a text with tabs expanded and
 // line breaks honoured, from the backend's metrics of the font.

@@ -85,6 +85,12 @@ void Window::close() {
   if (this == mainWindow) backend::quit();
 }
 
+void Window::keepOnScreen() {
+  const Rect bounds = peer_->bounds();
+  const Rect placed = placeOnScreen(bounds, backend::workAreas());
+  if (placed != bounds) peer_->setBounds(placed);
+}
+
 void Window::notifyResized() {
   dispatch(onResize);
 }

@@ -10,6 +10,8 @@
 class TfMain : public tk::Window {
  public:
   TfMain();
+  // A recording still running when the window goes ends unsaved.
+  ~TfMain() override;
 
   // Members in their declared order.
   tk::LabeledEdit eDest{*this};

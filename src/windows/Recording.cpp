@@ -1,5 +1,6 @@
 // A recording: the request byte goes out, every byte that arrives is kept as one decimal
-// line, and at the end the lines are saved to the destination file.
+// line, and at the end the lines are saved to the destination file. From start to end the
+// computer does not go to sleep.
 #include "windows/Recording.h"
 
 #include "core/decimal.h"
@@ -41,6 +42,7 @@ void TfMain::bHolenClick() {
   CaptureStartMs = RunClockMs();
   tDatenEnd.setEnabled(true);
   Capturing = 1;
+  tk::keepAwake(true);
   CaptureCount = 0;
   bHolen.setVisible(false);
   bAbbrechen.setVisible(true);
@@ -63,9 +65,15 @@ void TfMain::tDatenContTimer() {
 void TfMain::tDatenEndTimer() {
   tDatenEnd.setEnabled(false);
   Capturing = 0;
+  // Released before the save, so that a save that fails releases it too.
+  tk::keepAwake(false);
   bHolen.setVisible(true);
   bAbbrechen.setVisible(false);
   if (CaptureLines != nullptr) CaptureLines->saveToFile(eDest.text());
+}
+
+TfMain::~TfMain() {
+  tk::keepAwake(false);
 }
 
 void TfMain::bDestClick() {

@@ -30,6 +30,21 @@ class SettingsReader {
   int next_ = 0;
 };
 
+// Applies a window's four lines. A place that no screen shows any more (a monitor removed,
+// a lower resolution) is then brought back into view, also when the file ends among them.
+void applyBounds(tk::Window& window, SettingsReader& line) {
+  try {
+    window.setLeft(line.number(0));
+    window.setTop(line.number(0));
+    window.setWidth(line.number(500));
+    window.setHeight(line.number(300));
+  } catch (...) {
+    window.keepOnScreen();
+    throw;
+  }
+  window.keepOnScreen();
+}
+
 }  // namespace
 
 void TfMain::tStartTimer() {
@@ -42,14 +57,8 @@ void TfMain::tStartTimer() {
   }
   // Each line is applied before the next is read, so a short file applies what it has.
   SettingsReader line(settings);
-  setLeft(line.number(0));
-  setTop(line.number(0));
-  setWidth(line.number(500));
-  setHeight(line.number(300));
-  fSetup->setLeft(line.number(0));
-  fSetup->setTop(line.number(0));
-  fSetup->setWidth(line.number(500));
-  fSetup->setHeight(line.number(300));
+  applyBounds(*this, line);
+  applyBounds(*fSetup, line);
   ComPort = line.number(0);
   BaudRate = line.number(9600);
   RecTime = line.number(240);

@@ -30,14 +30,18 @@ TEST(Modal, AModalWindowDisablesTheOthersAndTheTimersTickOn) {
   test::TestWindow dialog;
   TickCounter counter(owner);
   bool ownerEnabledMeanwhile = true;
+  HWND ownedBy = nullptr;
   counter.closer = [&] {
     ownerEnabledMeanwhile = IsWindowEnabled(nativeHandle(owner));
+    ownedBy = GetWindow(nativeHandle(dialog), GW_OWNER);
     dialog.close();
   };
   counter.timer.setEnabled(true);
   dialog.showModal();
   EXPECT_GT(counter.ticks, 5);
   EXPECT_FALSE(ownerEnabledMeanwhile);
+  EXPECT_EQ(ownedBy, nativeHandle(owner)) << "kept above the window it was opened from";
+  EXPECT_EQ(GetWindow(nativeHandle(dialog), GW_OWNER), nullptr) << "and on its own afterwards";
   EXPECT_TRUE(IsWindowEnabled(nativeHandle(owner)));
   EXPECT_FALSE(dialog.visible());
 }
@@ -47,6 +51,7 @@ struct Shown {
   std::wstring caption;
   bool icon = false;
   bool ownerEnabled = true;
+  HWND ownedBy = nullptr;
 };
 
 // Shows a box with `show` and confirms it from a timer once it has ticked a few times.
@@ -57,7 +62,7 @@ Shown confirmBox(tk::Window& owner, const std::function<void()>& show, int& tick
     const HWND box = test::findDialog();
     if (box == nullptr) return;
     shown = {test::messageBoxText(box), test::windowText(box), test::hasIcon(box),
-             IsWindowEnabled(nativeHandle(owner)) != FALSE};
+             IsWindowEnabled(nativeHandle(owner)) != FALSE, GetWindow(box, GW_OWNER)};
     PostMessageW(box, WM_COMMAND, IDOK, 0);
   };
   counter.timer.setEnabled(true);
@@ -77,6 +82,7 @@ TEST(Modal, AMessageBoxShowsItsTextAndCaptionWithOrWithoutTheStopIcon) {
   EXPECT_EQ(plain.caption, L"COM1:");
   EXPECT_FALSE(plain.icon);
   EXPECT_FALSE(plain.ownerEnabled);
+  EXPECT_EQ(plain.ownedBy, nativeHandle(owner));
   const Shown stop = confirmBox(
       owner, [] { tk::showMessage("Halt", "Querlan", tk::Icon::stop); }, ticks);
   EXPECT_TRUE(stop.icon);
@@ -95,6 +101,7 @@ TEST(Modal, AnErrorInAHandlerIsShownInTheErrorBoxAndTheProgramGoesOn) {
   // The program file's name up to its first ".", every letter after the first in lower case.
   EXPECT_EQ(error.caption, L"test_win32_toolkit");
   EXPECT_TRUE(error.icon);
+  EXPECT_EQ(error.ownedBy, nativeHandle(owner));
 }
 
 // The file dialog's own controls, as the common dialog numbers them.

@@ -62,6 +62,36 @@ TEST(Windows, LayOutWhenShownAndWhenTheirSizeChangesAlsoWhileHidden) {
   EXPECT_EQ(layouts[0], layouts[1]);
 }
 
+void place(tk::Window& window, const tk::Rect& bounds) {
+  window.setLeft(bounds.left);
+  window.setTop(bounds.top);
+  window.setWidth(bounds.width);
+  window.setHeight(bounds.height);
+}
+
+TEST(Windows, APlaceNoScreenShowsIsBroughtOntoTheNearestScreenAndOneThatShowsStays) {
+  test::TestWindow window;
+  window.show();
+  for (const tk::Rect& shown : {tk::Rect{60, 50, 420, 260}, tk::Rect{-380, 50, 420, 260}}) {
+    place(window, shown);
+    window.keepOnScreen();
+    EXPECT_EQ(boundsOf(window), shown);
+  }
+  for (const tk::Rect& lost : {tk::Rect{-3000, 100, 420, 260}, tk::Rect{4000, 5000, 420, 260}}) {
+    place(window, lost);
+    const RECT stored{lost.left, lost.top, lost.left + lost.width, lost.top + lost.height};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromRect(&stored, MONITOR_DEFAULTTONEAREST), &monitor);
+    window.keepOnScreen();
+    RECT placed{}, inside{};
+    GetWindowRect(nativeHandle(window), &placed);
+    IntersectRect(&inside, &placed, &monitor.rcWork);
+    EXPECT_TRUE(EqualRect(&inside, &placed)) << lost.left << ", " << lost.top;
+    EXPECT_EQ(window.width(), 420);
+  }
+}
+
 TEST(Windows, CaptionsAndEditTextsCrossTheWideCallsUnchanged) {
   test::TestWindow window;
   window.setCaption("QUERLAN - Größe Ä");

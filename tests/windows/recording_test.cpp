@@ -15,8 +15,11 @@ class RecordingTest : public SessionTest {
         << lastMessage().caption << ": " << lastMessage().text;
   }
   std::string output() const { return readFile(startDirectory / "out.txt"); }
+  // A recording shows in the buttons and keeps the computer awake; however it ends, both go.
   static bool recording() {
-    return Capturing == 1 && fMain->bAbbrechen.visible() && !fMain->bHolen.visible();
+    const bool running = Capturing == 1 && fMain->bAbbrechen.visible() && !fMain->bHolen.visible();
+    EXPECT_EQ(headless::keptAwake(), running);
+    return running;
   }
 };
 

@@ -146,6 +146,29 @@ TEST_F(StartupTest, APortBeyondTheListIsShownAndOpenedAsItIs) {
   EXPECT_TRUE(fMain->tDatenCont.running()) << "the start-up goes on";
 }
 
+// A place on a monitor that is gone is brought onto the screen that is left, a short file's
+// half-applied one too; a place that can be seen stays; the close saves where they are.
+TEST_F(StartupTest, AWindowThatNoScreenShowsIsBroughtBack) {
+  headless::setScreens({{0, 0, 1024, 728}});
+  writeSettings(settingsText({"1500", "40", "600", "400", "-20", "700", "480", "260"}));
+  startUp();
+  headless::setScreens({});
+  EXPECT_EQ(boundsOf(*fMain), (tk::Rect{424, 40, 600, 400}));
+  EXPECT_EQ(boundsOf(*fSetup), (tk::Rect{-20, 700, 480, 260}));
+  fMain->setTop(5000);  // placed by the user from here on: not checked
+  fMain->bBeenden.click();
+  EXPECT_EQ(savedSettings(), settingsText({"424", "5000", "600", "400", "-20", "700", "480", "260",
+                                           "0", "0", "0", "log.txt"}));
+}
+
+TEST_F(StartupTest, AShortFileStillBringsAWindowBack) {
+  headless::setScreens({{0, 0, 1024, 728}});
+  writeSettings(settingsText({"0", "0", "500", "300", "-3000"}));
+  startUp();
+  headless::setScreens({});
+  EXPECT_EQ(boundsOf(*fSetup), (tk::Rect{0, 223, 491, 239}));
+}
+
 class DestinationTest : public StartupTest, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(DestinationTest, IsWrittenBackByteForByte) {

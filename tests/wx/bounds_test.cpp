@@ -49,6 +49,19 @@ TEST_F(Geometry, EachSetterChangesOneValueAndAResizeReportsTheNewClientSize) {
   EXPECT_EQ(bounds(), (tk::Rect{150, 160, 500, 350}));
 }
 
+TEST_F(Geometry, APlaceNoDisplayShowsIsBroughtBackAndOneThatShowsStays) {
+  const std::vector<tk::Rect> areas = tk::backend::workAreas();
+  ASSERT_FALSE(areas.empty());
+  window.show();
+  window.setLeft(-40);
+  window.keepOnScreen();
+  EXPECT_EQ(window.left(), -40) << "most of the title bar still shows";
+  window.setLeft(areas[0].left + areas[0].width + 2000);
+  window.keepOnScreen();
+  EXPECT_EQ(bounds(), tk::placeOnScreen(bounds(), areas));
+  EXPECT_LE(window.left() + window.width(), areas[0].left + areas[0].width);
+}
+
 // A settings file may hold any 32-bit size; the X server holds 16 bits.
 TEST_F(Geometry, HugeBoundsAreClampedToWhatTheScreenCanHold) {
   window.show();

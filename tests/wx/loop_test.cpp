@@ -13,12 +13,17 @@
 
 namespace {
 
+GtkWindow* gtkWindowOf(tk::Window& window) {
+  return GTK_WINDOW(wxtest::frameOf(window).GetHandle());
+}
+
 struct SeenBox {
   std::string title;
   std::string text;
   GtkMessageType type = GTK_MESSAGE_OTHER;
   bool hasCancel = false;
   bool ownerEnabled = true;
+  GtkWindow* transientFor = nullptr;
 };
 
 class Loops : public ::testing::Test {
@@ -39,9 +44,12 @@ class Loops : public ::testing::Test {
       if (box == nullptr || ticksWhileModal < 3 || box == answered) return;
       answered = box;
       seen = SeenBox{
-          wxtest::titleOf(box), wxtest::messageTextOf(box), wxtest::messageTypeOf(box),
+          wxtest::titleOf(box),
+          wxtest::messageTextOf(box),
+          wxtest::messageTypeOf(box),
           gtk_dialog_get_widget_for_response(GTK_DIALOG(box), GTK_RESPONSE_CANCEL) != nullptr,
-          wxtest::frameOf(owner).IsEnabled()};
+          wxtest::frameOf(owner).IsEnabled(),
+          gtk_window_get_transient_for(GTK_WINDOW(box))};
       gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
     };
     answerer.setEnabled(true);
@@ -61,10 +69,12 @@ TEST_F(Loops, TimersTickInsideAModalWindowWhileTheOtherWindowsAreDisabled) {
   owner.show();
   tk::Window dialog({"Setup", {340, 20, 300, 200}, {"Arial", -14}});
   bool ownerEnabledInside = true;
+  GtkWindow* transientFor = nullptr;
   countTicks([&] { return dialog.modal(); });
   answerer.onTimer = [&] {
     if (ticksWhileModal < 3) return;
     ownerEnabledInside = wxtest::frameOf(owner).IsEnabled();
+    transientFor = gtk_window_get_transient_for(gtkWindowOf(dialog));
     dialog.close();
   };
   answerer.setEnabled(true);
@@ -73,6 +83,8 @@ TEST_F(Loops, TimersTickInsideAModalWindowWhileTheOtherWindowsAreDisabled) {
 
   EXPECT_GE(ticksWhileModal, 3);
   EXPECT_FALSE(ownerEnabledInside);
+  EXPECT_EQ(transientFor, gtkWindowOf(owner)) << "kept above the window it was opened from";
+  EXPECT_EQ(gtk_window_get_transient_for(gtkWindowOf(dialog)), nullptr) << "and alone afterwards";
   EXPECT_FALSE(dialog.visible());
   EXPECT_TRUE(wxtest::frameOf(owner).IsEnabled());
 }
@@ -94,6 +106,7 @@ TEST_F(Loops, TimersTickInsideAMessageBoxThatOffersOnlyOk) {
   EXPECT_EQ(seen->type, GTK_MESSAGE_OTHER);  // no icon
   EXPECT_FALSE(seen->hasCancel);
   EXPECT_FALSE(seen->ownerEnabled);
+  EXPECT_EQ(seen->transientFor, gtkWindowOf(owner));
   EXPECT_TRUE(wxtest::frameOf(owner).IsEnabled());
 }
 

@@ -72,5 +72,10 @@ bool quitRequested();
 int activeTimerCount();
 
 void setProgramPath(const std::string& path);
+// The work areas of the virtual screens; none (the start) places every window as asked.
+void setScreens(std::vector<Rect> workAreas);
+
+// Whether keepAwake() holds the system awake now.
+bool keptAwake();
 
 }  // namespace tk::headless

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <utility>
 
 #include "toolkit/headless/internal.h"
 
@@ -15,6 +16,7 @@ std::deque<ModalScript> scripts;
 int modalDepth = 0;
 bool quitFlag = false;
 std::string programFile;
+std::vector<Rect> screens;
 
 // Metrics saturate rather than overflow, whatever font size is asked for.
 int saturate(std::int64_t value) {
@@ -59,6 +61,9 @@ bool quitRequested() {
 void setProgramPath(const std::string& path) {
   programFile = path;
 }
+void setScreens(std::vector<Rect> workAreas) {
+  screens = std::move(workAreas);
+}
 
 }  // namespace tk::headless
 
@@ -100,6 +105,10 @@ std::string programPath() {
     programFile = std::filesystem::read_symlink("/proc/self/exe", error).string();
   }
   return programFile;
+}
+
+std::vector<Rect> workAreas() {
+  return screens;
 }
 
 void showMessage(const std::string& text, const std::string& caption, Icon icon) {

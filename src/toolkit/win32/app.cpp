@@ -45,11 +45,16 @@ std::string programPath() {
   }
 }
 
-// MB_TASKMODAL without an owner disables every window of the program while the box is up;
-// its own loop goes on dispatching WM_TIMER.
+// The box belongs to the window it concerns and disables it (MB_APPLMODAL); the program's
+// other windows are disabled here, as MB_TASKMODAL would without an owner. Its own loop goes
+// on dispatching WM_TIMER.
 void showMessage(const std::string& text, const std::string& caption, Icon icon) {
-  const UINT style = MB_OK | MB_TASKMODAL | (icon == Icon::stop ? MB_ICONSTOP : 0);
-  MessageBoxW(nullptr, win32::widen(text).c_str(), win32::widen(caption).c_str(), style);
+  const HWND owner = win32::ownerWindow();
+  const UINT style = MB_OK | (owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL) |
+                     (icon == Icon::stop ? MB_ICONSTOP : 0);
+  std::vector<HWND> others = win32::disableOthers(owner);
+  MessageBoxW(owner, win32::widen(text).c_str(), win32::widen(caption).c_str(), style);
+  win32::enableAgain(others);
 }
 
 }  // namespace tk::backend

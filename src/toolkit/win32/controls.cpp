@@ -26,12 +26,40 @@ std::wstring windowText(HWND window) {
   return text;
 }
 
+// SS_LEFTNOWORDWRAP draws with DT_EXPANDTABS and breaks lines at "\n" only: a text that
+// measures a pixel narrower than DrawText draws it loses that pixel, never a word to a line
+// below that is not shown. SS_NOPREFIX keeps "&". The static control fills its whole
+// rectangle, and the layout may give a label more room than its text, over its neighbours;
+// so the native window covers only the part of the label that its text takes.
 class Win32Label final : public NativeControl<backend::LabelPeer> {
  public:
-  // SS_LEFT draws with DT_EXPANDTABS and breaks lines at "\n"; SS_NOPREFIX keeps "&".
   Win32Label(backend::WindowPeer& parent, Label& label)
-      : NativeControl(parent, label, L"STATIC", SS_LEFT | SS_NOPREFIX) {}
-  void setText(const std::string& text) override { SetWindowTextW(handle(), widen(text).c_str()); }
+      : NativeControl(parent, label, L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX) {}
+  void setBounds(const Rect& bounds) override {
+    bounds_ = bounds;
+    placeText();
+  }
+  void setFont(const Font& font) override {
+    applyFont(font);
+    font_ = font;
+    placeText();
+  }
+  void setText(const std::string& text) override {
+    text_ = text;
+    SetWindowTextW(handle(), widen(text).c_str());
+    placeText();
+  }
+
+ private:
+  void placeText() {
+    const Size extent = measureText(font_, text_);
+    place({bounds_.left, bounds_.top, std::min(bounds_.width, extent.width),
+           std::min(bounds_.height, extent.height)});
+  }
+
+  Rect bounds_;
+  Font font_;
+  std::string text_;
 };
 
 class Win32Edit final : public NativeControl<backend::EditPeer> {
@@ -132,11 +160,14 @@ class ComboGauge {
 
 // ChildControl
 
+// WS_CLIPSIBLINGS: where two controls meet, the one in front is drawn and the other one
+// never paints over it, whichever repaints last.
 ChildControl::ChildControl(backend::WindowPeer& parent, Control& front, const wchar_t* className,
                            DWORD style, DWORD extendedStyle)
     : front_(front),
-      hwnd_(CreateWindowExW(extendedStyle, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
-                            0, nativeWindow(parent), reinterpret_cast<HMENU>(nextControlId++),
+      hwnd_(CreateWindowExW(extendedStyle, className, L"",
+                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0, 0,
+                            nativeWindow(parent), reinterpret_cast<HMENU>(nextControlId++),
                             GetModuleHandleW(nullptr), nullptr)) {
   SetPropW(hwnd_, controlProperty, this);
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "toolkit/win32/controls.h"
+#include "toolkit/win32/icon.h"
 #include "toolkit/win32/text.h"
 
 namespace tk::win32 {
@@ -45,6 +46,9 @@ POINT workspaceOffset(HWND window) {
   return {monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top};
 }
 
+HWND firstWindow = nullptr;
+HWND lastActive = nullptr;
+
 struct Disabler {
   HWND keep;
   std::vector<HWND> disabled;
@@ -75,7 +79,8 @@ void registerWindowClass() {
     windowClassInfo.style = CS_HREDRAW | CS_VREDRAW;
     windowClassInfo.lpfnWndProc = windowProcedure;
     windowClassInfo.hInstance = GetModuleHandleW(nullptr);
-    windowClassInfo.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    windowClassInfo.hIcon = programIcon(SM_CXICON);
+    windowClassInfo.hIconSm = programIcon(SM_CXSMICON);
     windowClassInfo.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClassInfo.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClassInfo.lpszClassName = windowClass;
@@ -89,10 +94,14 @@ Win32Window::Win32Window(Window& front) : front_(front) {
   hwnd_ =
       CreateWindowExW(WS_EX_CONTROLPARENT, windowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                       0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  if (firstWindow == nullptr) firstWindow = hwnd_;
 }
 
 Win32Window::~Win32Window() {
   enableOthers();
+  for (HWND* known : {&firstWindow, &lastActive}) {
+    if (*known == hwnd_) *known = nullptr;
+  }
   DestroyWindow(hwnd_);
 }
 
@@ -151,11 +160,14 @@ bool Win32Window::visible() const {
   return IsWindowVisible(hwnd_) != FALSE;
 }
 
+// While modal, the window is owned by the window it was opened from (GWLP_HWNDPARENT sets
+// the owner of a top-level window), so it stays above that window; afterwards it is on its
+// own again.
 void Win32Window::runModal() {
   const HWND previous = GetActiveWindow();
-  Disabler disabler{hwnd_, {}};
-  EnumThreadWindows(GetCurrentThreadId(), disableWindow, reinterpret_cast<LPARAM>(&disabler));
-  disabledByModal_ = std::move(disabler.disabled);
+  const HWND owner = ownerWindow(hwnd_);
+  disabledByModal_ = disableOthers(hwnd_);
+  SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   modalOpen_ = true;
   setVisible(true);
   SetActiveWindow(hwnd_);
@@ -164,6 +176,7 @@ void Win32Window::runModal() {
   modalOpen_ = false;
   enableOthers();
   setVisible(false);
+  SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, 0);
   if (previous != nullptr && IsWindow(previous)) SetActiveWindow(previous);
 }
 
@@ -174,10 +187,7 @@ void Win32Window::endModal() {
 }
 
 void Win32Window::enableOthers() {
-  for (const HWND window : disabledByModal_) {
-    if (IsWindow(window)) EnableWindow(window, TRUE);
-  }
-  disabledByModal_.clear();
+  enableAgain(disabledByModal_);
 }
 
 void Win32Window::setDefaultButton(backend::ButtonPeer* button) {
@@ -279,6 +289,7 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) rememberFocus();
+      if (LOWORD(wParam) != WA_INACTIVE) lastActive = hwnd_;
       break;
     case WM_SETFOCUS:
       restoreFocus();
@@ -289,6 +300,26 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 HWND nativeWindow(backend::WindowPeer& peer) {
   return static_cast<Win32Window&>(peer).handle();
+}
+
+HWND ownerWindow(HWND except) {
+  for (const HWND candidate : {lastActive, firstWindow}) {
+    if (candidate != nullptr && candidate != except && IsWindowVisible(candidate)) return candidate;
+  }
+  return nullptr;
+}
+
+std::vector<HWND> disableOthers(HWND keep) {
+  Disabler disabler{keep, {}};
+  EnumThreadWindows(GetCurrentThreadId(), disableWindow, reinterpret_cast<LPARAM>(&disabler));
+  return std::move(disabler.disabled);
+}
+
+void enableAgain(std::vector<HWND>& windows) {
+  for (const HWND window : windows) {
+    if (IsWindow(window)) EnableWindow(window, TRUE);
+  }
+  windows.clear();
 }
 
 bool pumpMessage(OnQuit onQuit) {
@@ -306,12 +337,32 @@ bool pumpMessage(OnQuit onQuit) {
   return true;
 }
 
+namespace {
+
+BOOL CALLBACK addWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoW(monitor, &info)) {
+    reinterpret_cast<std::vector<Rect>*>(areas)->push_back(rectOf(info.rcWork));
+  }
+  return TRUE;
+}
+
+}  // namespace
 }  // namespace tk::win32
 
 namespace tk::backend {
 
 std::unique_ptr<WindowPeer> createWindow(Window& front) {
   return std::make_unique<tk::win32::Win32Window>(front);
+}
+
+// Each monitor's work area: what MonitorFromRect(MONITOR_DEFAULTTONEAREST) chooses from,
+// without the task bar.
+std::vector<Rect> workAreas() {
+  std::vector<Rect> areas;
+  EnumDisplayMonitors(nullptr, nullptr, win32::addWorkArea, reinterpret_cast<LPARAM>(&areas));
+  return areas;
 }
 
 }  // namespace tk::backend

@@ -52,6 +52,16 @@ class Win32Window final : public backend::WindowPeer {
 // The native handle behind a window peer of this backend.
 HWND nativeWindow(backend::WindowPeer& peer);
 
+// The window a message box or modal window belongs to, so that it stays above that window
+// and on its screen: the one of ours that was active last, or else the main window (the
+// first one made), if it can be seen and is not `except`; or null.
+HWND ownerWindow(HWND except = nullptr);
+
+// Disables the visible, enabled top-level windows of this thread but `keep`, and returns
+// them to be enabled again.
+std::vector<HWND> disableOthers(HWND keep);
+void enableAgain(std::vector<HWND>& windows);
+
 // Registers the window class once; called by initialize() and by the first window.
 void registerWindowClass();
 

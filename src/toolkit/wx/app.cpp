@@ -15,6 +15,7 @@
 #include "toolkit/backend.h"
 #include "toolkit/wx/fonts.h"
 #include "toolkit/wx/gtk.h"
+#include "toolkit/wx/window.h"
 
 namespace tk::wx {
 namespace {
@@ -93,9 +94,9 @@ void showMessage(const std::string& text, const std::string& caption, Icon icon)
     return;
   }
   const long style = wxOK | wxCENTRE | (icon == Icon::stop ? wxICON_ERROR : wxICON_NONE);
-  // Owned by the active window, so that it stays above that window; modal to the whole
-  // program, not only to its owner.
-  wxWindow* owner = wxGetActiveWindow();
+  // Owned by the window it concerns (its transient parent), so that it stays above that
+  // window; modal to the whole program, not only to its owner.
+  wxWindow* owner = wx::ownerWindow();
   wxWindowDisabler others;
   wxMessageDialog box(owner, wx::toWx(text), wx::toWx(caption), style);
   box.ShowModal();

@@ -53,6 +53,11 @@ double fontResolution() {
   return resolution > 0 ? resolution : 96.0;  // GTK's own default when none is set
 }
 
+void setTransientParent(wxWindow& window, wxWindow* parent) {
+  gtk_window_set_transient_for(GTK_WINDOW(window.GetHandle()),
+                               parent != nullptr ? GTK_WINDOW(parent->GetHandle()) : nullptr);
+}
+
 void setDialogButtonLabels(wxWindow& dialog, const std::string& accept, const std::string& cancel) {
   auto* native = GTK_DIALOG(dialog.GetHandle());
   relabel(native, GTK_RESPONSE_ACCEPT, accept);

@@ -22,6 +22,10 @@ void useCompactCells(wxWindow& dropDownList);
 // font scaling included).
 double fontResolution();
 
+// Makes a top-level window transient for `parent` (none for null): the window manager keeps
+// it above its parent and places it on the parent's screen.
+void setTransientParent(wxWindow& window, wxWindow* parent);
+
 // Relabels the accept and cancel buttons of a native file dialog ("_" marks the mnemonic).
 void setDialogButtonLabels(wxWindow& dialog, const std::string& accept, const std::string& cancel);
 

@@ -1,10 +1,14 @@
 #include "toolkit/wx/window.h"
 
+#include <wx/display.h>
 #include <wx/utils.h>
+
+#include <vector>
 
 #include "toolkit/wx/controls.h"
 #include "toolkit/wx/fonts.h"
 #include "toolkit/wx/gtk.h"
+#include "toolkit/wx/icon.h"
 #include "toolkit/wx/limits.h"
 
 namespace tk::wx {
@@ -12,6 +16,13 @@ namespace {
 
 Rect toRect(const wxRect& rect) {
   return {rect.x, rect.y, rect.width, rect.height};
+}
+
+wxFrame* firstFrame = nullptr;
+std::vector<wxFrame*> modalFrames;
+
+bool usableOwner(wxWindow* window, wxWindow* except) {
+  return window != nullptr && window != except && window->IsShown();
 }
 
 bool isEnterKey(const wxKeyEvent& event) {
@@ -22,6 +33,7 @@ bool isEnterKey(const wxKeyEvent& event) {
 }  // namespace
 
 Frame::Frame(FramePeer& peer) : wxFrame(nullptr, wxID_ANY, wxString()), peer_(&peer) {
+  SetIcon(programIcon());
   Bind(wxEVT_SIZE, &Frame::onGeometry, this);
   Bind(wxEVT_MOVE, &Frame::onGeometry, this);
   Bind(wxEVT_ICONIZE, &Frame::onGeometry, this);
@@ -51,9 +63,11 @@ FramePeer::FramePeer(Window& front)
     : front_(front), frame_(new Frame(*this)), panel_(new ClientArea(frame_)) {
   useCompactStyle(*frame_);
   normalBounds_ = toRect(frame_->GetRect());
+  if (firstFrame == nullptr) firstFrame = frame_;
 }
 
 FramePeer::~FramePeer() {
+  if (firstFrame == frame_) firstFrame = nullptr;
   frame_->detach();
   frame_->Hide();
   frame_->Destroy();
@@ -93,14 +107,20 @@ bool FramePeer::visible() const {
   return frame_->IsShown();
 }
 
+// While modal, the window is transient for the window it was opened from, so that it stays
+// above that window; afterwards it is on its own again.
 void FramePeer::runModal() {
+  setTransientParent(*frame_, ownerWindow(frame_));
   wxWindowDisabler others(frame_);
   if (!frame_->IsShown()) setVisible(true);
   frame_->Raise();
   wxGUIEventLoop loop;
   modalLoop_ = &loop;
+  modalFrames.push_back(frame_);
   loop.Run();
+  modalFrames.pop_back();
   modalLoop_ = nullptr;
+  setTransientParent(*frame_, nullptr);
 }
 
 void FramePeer::endModal() {
@@ -155,12 +175,29 @@ FramePeer& native(backend::WindowPeer& peer) {
   return dynamic_cast<FramePeer&>(peer);
 }
 
+wxWindow* ownerWindow(wxWindow* except) {
+  if (!modalFrames.empty() && usableOwner(modalFrames.back(), except)) return modalFrames.back();
+  wxWindow* active = wxGetActiveWindow();
+  auto* ours = dynamic_cast<Frame*>(active != nullptr ? wxGetTopLevelParent(active) : nullptr);
+  if (usableOwner(ours, except)) return ours;
+  return usableOwner(firstFrame, except) ? firstFrame : nullptr;
+}
+
 }  // namespace tk::wx
 
 namespace tk::backend {
 
 std::unique_ptr<WindowPeer> createWindow(Window& front) {
   return std::make_unique<wx::FramePeer>(front);
+}
+
+// Each display's client area: on X11 the desktop's work area, without panels.
+std::vector<Rect> workAreas() {
+  std::vector<Rect> areas;
+  for (unsigned i = 0; i < wxDisplay::GetCount(); ++i) {
+    areas.push_back(wx::toRect(wxDisplay(i).GetClientArea()));
+  }
+  return areas;
 }
 
 }  // namespace tk::backend

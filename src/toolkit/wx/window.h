@@ -65,4 +65,9 @@ class FramePeer final : public backend::WindowPeer {
 // The window peer behind a backend::WindowPeer reference (every peer here is one).
 FramePeer& native(backend::WindowPeer& peer);
 
+// The window a message box or modal window belongs to: the innermost modal window, else
+// the active one of ours, else the main window (the first one made), if shown and not
+// `except`; or null.
+wxWindow* ownerWindow(wxWindow* except = nullptr);
+
 }  // namespace tk::wx
