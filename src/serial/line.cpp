@@ -12,7 +12,7 @@ Line::Line(comm::Handle port, std::string deviceName, int baudRate)
     : port_(port), deviceName_(std::move(deviceName)), baudRate_(baudRate) {}
 
 void Line::pass(comm::Comm& layer) {
-  if (open_) {
+  if (port_ != comm::invalidHandle) {
     transfer(layer);
   } else {
     reopenWhenDue(layer);
@@ -73,7 +73,6 @@ bool Line::lostAfterFailure(comm::Comm& layer) {
   if (!layer.gone(port_)) return false;
   layer.close(port_, writes_);
   port_ = comm::invalidHandle;
-  open_ = false;
   sendFrom_ = sendTo_ = 0;
   lastAttemptMs_ = RunClockMs();
   return true;
@@ -93,7 +92,6 @@ void Line::reopenWhenDue(comm::Comm& layer) {
     return;
   }
   port_ = opened.handle;
-  open_ = true;
 }
 
 }  // namespace sio

@@ -35,8 +35,7 @@ class Line {
   bool lostAfterFailure(comm::Comm& layer);
   void reopenWhenDue(comm::Comm& layer);
 
-  comm::Handle port_;
-  bool open_ = true;
+  comm::Handle port_;  // invalid while the device is gone
   std::uint32_t lastAttemptMs_ = 0;
   std::string deviceName_;
   int baudRate_;
