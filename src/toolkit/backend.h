@@ -64,11 +64,15 @@ class TimerPeer {
 class WindowPeer {
  public:
   virtual ~WindowPeer() = default;
-  // Outer bounds in screen coordinates; restored bounds while minimised.
+  // Outer bounds in screen coordinates, in 96-DPI pixels; restored bounds while minimised.
   virtual Rect bounds() const = 0;
   // Moves and sizes the window; a change of size calls the front's notifyResized().
   virtual void setBounds(const Rect& bounds) = 0;
+  // The client area, in the screen's pixels (what controls and fonts are placed in).
   virtual Size clientSize() const = 0;
+  // The scale of the window's screen in pixels per inch, 96 where the native toolkit scales
+  // its own pixels (GTK). Bounds are in 96-DPI pixels whatever it is.
+  virtual int dpi() const = 0;
   virtual void setCaption(const std::string& caption) = 0;
   virtual void setVisible(bool visible) = 0;
   virtual bool visible() const = 0;

@@ -104,8 +104,9 @@ class Window {
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
 
-  // Outer bounds. A minimised window reports its restored bounds, any other the rectangle
-  // it covers. Each setter changes one value; a change of size runs onResize.
+  // Outer bounds, in 96-DPI pixels on every screen (what the settings store). A minimised
+  // window reports its restored bounds, any other the rectangle it covers. Each setter
+  // changes one value; a change of size runs onResize.
   int left() const;
   int top() const;
   int width() const;
@@ -114,7 +115,10 @@ class Window {
   void setTop(int value);
   void setWidth(int value);
   void setHeight(int value);
+  // The client area in the screen's pixels, which the controls and fonts are placed in.
   Size clientSize() const;
+  // A length of the window's design, given in 96-DPI pixels, in the screen's pixels.
+  int pixels(int designPixels) const;
 
   const std::string& caption() const { return caption_; }
   void setCaption(const std::string& caption);

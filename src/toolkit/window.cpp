@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 
 #include "toolkit/backend.h"
 #include "toolkit/toolkit.h"
@@ -48,6 +49,10 @@ void Window::setHeight(int value) {
 }
 Size Window::clientSize() const {
   return peer_->clientSize();
+}
+
+int Window::pixels(int designPixels) const {
+  return static_cast<int>(std::int64_t{designPixels} * peer_->dpi() / 96);
 }
 
 void Window::setBound(int Rect::*field, int value) {

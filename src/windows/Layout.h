@@ -7,7 +7,8 @@
 
 namespace layout {
 
-constexpr int margin = 10;
+// The room between the controls and the window's edges, in 96-DPI pixels.
+constexpr int designMargin = 10;
 
 // a * b / c, the product taken wide so that no client size can overflow it.
 inline int mulDiv(int a, int b, int c) {
@@ -19,13 +20,14 @@ inline tk::Font rowFont(int rowUnit) {
   return {"Arial", -mulDiv(rowUnit, 8, 5)};
 }
 
-// One layout pass over a window's client area divided into rows.
+// One layout pass over a window's client area divided into rows, in the screen's pixels.
 struct Pass {
   Pass(const tk::Window& window, int rowCount)
       : width(window.clientSize().width),
         height(window.clientSize().height),
         rows(rowCount),
         unit(height / rowCount),
+        margin(window.pixels(designMargin)),
         font(rowFont(unit)) {}
   // The top of a row: proportional to the client height itself, not a multiple of the unit.
   int top(int row) const { return mulDiv(height, row, rows); }
@@ -34,6 +36,7 @@ struct Pass {
   int height;
   int rows;
   int unit;
+  int margin;
   tk::Font font;
 };
 

@@ -3,11 +3,17 @@
 #include "windows/Layout.h"
 #include "windows/Main.h"
 
+namespace {
+
+constexpr int destCaptionSpacing = 3;  // between "Log-Datei" and its box, in 96-DPI pixels
+
+}  // namespace
+
 void TfMain::applyLayout() {
   eDest.setText("log.txt");
   eDest.captionLabel().setText("Log-Datei");
-  eDest.setCaptionSpacing(3);
-  eDest.setFont({"MS Sans Serif", -23});
+  eDest.setCaptionSpacing(pixels(destCaptionSpacing));
+  eDest.setFont({"MS Sans Serif", -pixels(23)});
   eDest.setTabOrder(0);
   bDest.setTabOrder(1);
   bHolen.setDefault(true);
@@ -21,7 +27,6 @@ void TfMain::applyLayout() {
   odDest.setFilter("Alle Dateien (*.*)|*.*");
 }
 
-using layout::margin;
 using layout::mulDiv;
 using layout::place;
 
@@ -29,6 +34,7 @@ void TfMain::FormResize() {
   const layout::Pass pass(*this, 19);
   const int cw = pass.width;
   const int u = pass.unit;
+  const int margin = pass.margin;
   const tk::Font& font = pass.font;
   const int buttonWidth = (cw - margin) / 4 - margin;
   const int buttonHeight = mulDiv(u, 5, 2);
@@ -39,6 +45,7 @@ void TfMain::FormResize() {
   place(lSchnittAct, margin, pass.top(5), 3 * u, cw - 2 * margin, font);
   place(lTime, margin, pass.top(7), 3 * u, cw - 2 * margin, font);
   place(eDest, margin, pass.top(13), buttonHeight, destWidth - margin, font);
+  eDest.setCaptionSpacing(pixels(destCaptionSpacing));
   eDest.captionLabel().setFont(font);
   place(bDest, destWidth + margin, pass.top(13), buttonHeight, buttonWidth, font);
   place(bHolen, margin, pass.top(16), buttonHeight, buttonWidth, font);

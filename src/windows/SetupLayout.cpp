@@ -6,8 +6,8 @@ void TfSetup::applyLayout() {
   leRecTime.setAutoHeight(false);
   leRecTime.setText("240");
   leRecTime.captionLabel().setText("Log-Zeit [sec]");
-  leRecTime.setCaptionSpacing(8);
-  leRecTime.setFont({"MS Sans Serif", -20});
+  leRecTime.setCaptionSpacing(pixels(8));
+  leRecTime.setFont({"MS Sans Serif", -pixels(20)});
   leRecTime.setTabOrder(2);
   for (const char* port : {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"}) {
     cbComPort.addItem(port);
@@ -25,7 +25,6 @@ void TfSetup::applyLayout() {
   cbBaudRate.setTabOrder(5);
 }
 
-using layout::margin;
 using layout::mulDiv;
 using layout::place;
 
@@ -33,6 +32,7 @@ void TfSetup::FormResize() {
   const layout::Pass pass(*this, 20);
   const int cw = pass.width;
   const int u = pass.unit;
+  const int margin = pass.margin;
   const tk::Font& font = pass.font;
   const int halfWidth = (cw - 3 * margin) / 2;
 

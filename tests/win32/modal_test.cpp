@@ -89,6 +89,29 @@ TEST(Modal, AMessageBoxShowsItsTextAndCaptionWithOrWithoutTheStopIcon) {
   EXPECT_TRUE(IsWindowEnabled(nativeHandle(owner)));
 }
 
+// As the restart message from the setup dialog: the box stays above the dialog, and the
+// window below the dialog stays disabled while both are open.
+TEST(Modal, AMessageBoxFromAModalWindowBelongsToThatWindow) {
+  test::TestWindow owner;
+  owner.show();
+  test::TestWindow dialog;
+  tk::Timer once(dialog, 20, true);
+  Shown fromDialog;
+  bool ownerEnabled = true;
+  once.onTimer = [&] {
+    once.setEnabled(false);
+    int ticks = 0;
+    fromDialog = confirmBox(
+        dialog, [] { tk::showMessage("Neu starten", "Information"); }, ticks);
+    ownerEnabled = IsWindowEnabled(nativeHandle(owner)) != FALSE;
+    dialog.close();
+  };
+  dialog.showModal();
+  EXPECT_EQ(fromDialog.text, L"Neu starten");
+  EXPECT_EQ(fromDialog.ownedBy, nativeHandle(dialog));
+  EXPECT_FALSE(ownerEnabled);
+}
+
 TEST(Modal, AnErrorInAHandlerIsShownInTheErrorBoxAndTheProgramGoesOn) {
   test::TestWindow owner;
   owner.show();

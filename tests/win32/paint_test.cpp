@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support.h"
+#include "toolkit/win32/dpi.h"
 #include "toolkit/win32/text.h"
 #include "toolkit/win32/win32.h"
 #include "windows/Main.h"
@@ -113,9 +114,11 @@ void expectNoLabelOverAnother(HWND window, const char* when) {
   }
 }
 
-// Shows the window at its size, widens it, and sets the height alone; `name` names the shots.
-std::pair<Shot, Shot> resizeAndCheck(tk::Window& window, const std::string& name) {
+// Shows the window at its size, widens it, and sets the height alone; the shots are named
+// after the window and the screen's scale.
+std::pair<Shot, Shot> resizeAndCheck(tk::Window& window, const std::string& windowName) {
   const HWND native = nativeHandle(window);
+  const std::string name = windowName + "-" + std::to_string(tk::win32::windowDpi(native)) + "dpi";
   window.setLeft(0);  // room to grow on the screen
   window.show();
   const Shot before = shoot(native);

@@ -25,7 +25,7 @@ wine_lib_cleanup() {
 start_display() {
   local fifo=$1/display.number
   rm -f "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
   wine_lib_pids+=($!)
   local i
   for i in $(seq 100); do [ -s "$fifo" ] && break; sleep 0.1; done

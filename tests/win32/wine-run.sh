@@ -5,6 +5,9 @@
 # A test that asks for a line (QUERLAN_WITH_LINE=1, set by CTest) gets a new pair of
 # terminals under the mapped names for its process alone, and can unplug and replug it by
 # creating a file in the folder named by QUERLAN_LINE_REQUESTS (see keep_line).
+# A test that asks for another screen scale (QUERLAN_LOGPIXELS=144) gets it for its process:
+# Wine reads the scale from the registry when a program starts. Such tests hold the desktop
+# lock, so no other window test runs meanwhile.
 set -euo pipefail
 : "${WINEPREFIX:?run the Windows tests through tests/win32/run-under-wine.sh}"
 if [ "${QUERLAN_PORTS_MAPPED:-}" != "$WINEPREFIX" ]; then
@@ -12,6 +15,13 @@ if [ "${QUERLAN_PORTS_MAPPED:-}" != "$WINEPREFIX" ]; then
   exit 1
 fi
 export WINEDEBUG=-all
+if [ -n "${QUERLAN_LOGPIXELS:-}" ]; then
+  scale_key='HKCU\Control Panel\Desktop'
+  trap 'wine reg delete "$scale_key" /v LogPixels /f >/dev/null 2>&1 || true' EXIT
+  wine reg add "$scale_key" /v LogPixels /t REG_DWORD /d "$QUERLAN_LOGPIXELS" /f >/dev/null
+  wine "$@"
+  exit
+fi
 [ "${QUERLAN_WITH_LINE:-}" = 1 ] || exec wine "$@"
 
 source "$(dirname "$0")/wine-lib.sh"

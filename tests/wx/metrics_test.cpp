@@ -2,6 +2,7 @@
 // per control, and labels drawn exactly where their text was measured.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "support.h"
@@ -132,6 +133,39 @@ TEST_F(LabelDrawing, TextAfterATabStartsAtTheNextStopAndNothingIsCutOff) {
   ASSERT_EQ(secondLine.size(), 1u);
   EXPECT_NEAR(secondLine[0].first, left, 2);
   EXPECT_EQ(label.height(), 2 * lineHeight(font));
+}
+
+// Measured at another scale than GTK draws with, glyphs fitted to the pixels come out wider
+// than measured and the label cuts off its end. A label sized to its text must show all the
+// ink of the same text in a label with room to spare; run at GTK's scale two as well, where
+// measuring at scale one cut off "Baud-Rate" at these heights.
+TEST_F(LabelDrawing, ALabelSizedToItsTextShowsAllOfItAtTheScreensScale) {
+  for (const int height : {15, 17, 24, 26}) {
+    const tk::Font shown{"Arial", -height};
+    tk::Window window({"Skala", {40, 40, 300, 150}, shown});
+    tk::Label fitted(window, "Baud-Rate");
+    tk::Label roomy(window, "Baud-Rate");
+    for (tk::Label* label : {&fitted, &roomy}) {
+      label->setFont(shown);
+      label->setLeft(left);
+    }
+    fitted.setTop(top);
+    roomy.setTop(top + 2 * lineHeight(shown));
+    roomy.setWidth(fitted.width() + 100);
+    const wxImage shot = shoot(window);
+    const double scale = double(shot.GetWidth()) / window.clientSize().width;
+    const auto inkEnd = [&](const tk::Label& label) {
+      int end = 0;
+      for (int y = int(label.top() * scale); y < int((label.top() + label.height()) * scale); ++y) {
+        for (int x = 0; x < shot.GetWidth(); ++x) {
+          if (wxtest::isInk(shot, x, y)) end = std::max(end, x + 1);
+        }
+      }
+      return end;
+    };
+    ASSERT_GT(inkEnd(roomy), int(left * scale));
+    EXPECT_EQ(inkEnd(fitted), inkEnd(roomy)) << "height " << height << ", scale " << scale;
+  }
 }
 
 TEST_F(LabelDrawing, ALabelsEmptySpaceDoesNotHideAControlBelowIt) {

@@ -97,12 +97,13 @@ wxImage screenshot(tk::Window& window) {
   GdkWindow* native = gtk_widget_get_window(client.GetHandle());
   GdkPixbuf* pixels = gdk_pixbuf_get_from_window(native, 0, 0, size.x, size.y);
   if (pixels == nullptr) return {};
-  wxImage image(size.x, size.y);
+  const wxSize shown(gdk_pixbuf_get_width(pixels), gdk_pixbuf_get_height(pixels));
+  wxImage image(shown.x, shown.y);
   const int stride = gdk_pixbuf_get_rowstride(pixels);
   const int channels = gdk_pixbuf_get_n_channels(pixels);
   const guchar* data = gdk_pixbuf_get_pixels(pixels);
-  for (int y = 0; y < size.y; ++y) {
-    for (int x = 0; x < size.x; ++x) {
+  for (int y = 0; y < shown.y; ++y) {
+    for (int x = 0; x < shown.x; ++x) {
       const guchar* pixel = data + y * stride + x * channels;
       image.SetRGB(x, y, pixel[0], pixel[1], pixel[2]);
     }

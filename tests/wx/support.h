@@ -36,6 +36,7 @@ std::string messageTextOf(GtkWidget* dialog);
 GtkMessageType messageTypeOf(GtkWidget* dialog);
 
 // What the X server shows of a window's client area.
+// In the screen's pixels: twice the window's size where GTK scales by two.
 wxImage screenshot(tk::Window& window);
 // Whether a pixel is text-dark rather than the light background.
 bool isInk(const wxImage& image, int x, int y);

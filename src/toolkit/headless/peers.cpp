@@ -110,6 +110,7 @@ class HeadlessWindow : public backend::WindowPeer {
     return {std::max(frameWidth, bounds_.width) - frameWidth,
             std::max(frameHeight, bounds_.height) - frameHeight};
   }
+  int dpi() const override { return 96; }
   void setCaption(const std::string&) override {}
   void setVisible(bool visible) override {
     const bool showing = visible && !visible_;

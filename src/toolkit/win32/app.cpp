@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "toolkit/backend.h"
+#include "toolkit/win32/dpi.h"
 #include "toolkit/win32/text.h"
 #include "toolkit/win32/window.h"
 
@@ -15,6 +16,7 @@ bool quitting = false;
 }  // namespace
 
 void initialize(int, char**) {
+  win32::becomeDpiAware();
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof controls;
   controls.dwICC = ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS;

@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "toolkit/win32/dpi.h"
 #include "toolkit/win32/text.h"
 #include "toolkit/win32/win32.h"
 #include "toolkit/win32/window.h"
@@ -228,8 +229,9 @@ void Win32Button::setCaption(const std::string& caption) {
 }
 
 void Win32Button::showFont() {
-  constexpr int framePadding = 12;  // the button's frame and the room around its caption
-  const Font shown = backend::captionFont(font_, caption_, width_, framePadding);
+  constexpr int framePadding = 12;  // the button's frame and the room around its caption, at 96 DPI
+  const int padding = MulDiv(framePadding, windowDpi(GetParent(handle())), designDpi);
+  const Font shown = backend::captionFont(font_, caption_, width_, padding);
   if (shown_ == shown) return;
   applyFont(shown);
   shown_ = shown;

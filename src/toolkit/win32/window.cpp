@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "toolkit/win32/controls.h"
+#include "toolkit/win32/dpi.h"
 #include "toolkit/win32/icon.h"
 #include "toolkit/win32/text.h"
 
@@ -33,9 +34,8 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   return peer->handleMessage(message, wParam, lParam);
 }
 
-Rect rectOf(const RECT& rect) {
-  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-}
+// Sent to a per-monitor aware window whose screen scale changed (winuser.h, Windows 8.1 on).
+constexpr UINT dpiChangedMessage = 0x02E0;
 
 // GetWindowPlacement speaks in workspace coordinates, which leave out a task bar at the
 // top or left of the screen.
@@ -112,29 +112,45 @@ Rect Win32Window::bounds() const {
     GetWindowPlacement(hwnd_, &placement);
     const POINT offset = workspaceOffset(hwnd_);
     OffsetRect(&placement.rcNormalPosition, offset.x, offset.y);
-    return rectOf(placement.rcNormalPosition);
+    return designRect(placement.rcNormalPosition, hwnd_);
   }
   RECT rect{};
   GetWindowRect(hwnd_, &rect);
-  return rectOf(rect);
+  return designRect(rect, hwnd_);
 }
 
 // A minimised window keeps the new bounds for when it is restored.
 void Win32Window::setBounds(const Rect& bounds) {
+  RECT screen = screenRect(bounds, hwnd_);
   if (IsIconic(hwnd_)) {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     GetWindowPlacement(hwnd_, &placement);
     const POINT offset = workspaceOffset(hwnd_);
-    placement.rcNormalPosition = {bounds.left - offset.x, bounds.top - offset.y,
-                                  bounds.left - offset.x + bounds.width,
-                                  bounds.top - offset.y + bounds.height};
+    OffsetRect(&screen, -offset.x, -offset.y);
+    placement.rcNormalPosition = screen;
     placement.showCmd = SW_SHOWMINNOACTIVE;
     SetWindowPlacement(hwnd_, &placement);
     return;
   }
-  SetWindowPos(hwnd_, nullptr, bounds.left, bounds.top, bounds.width, bounds.height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  moveTo(screen);
+}
+
+void Win32Window::moveTo(const RECT& screen) {
+  SetWindowPos(hwnd_, nullptr, screen.left, screen.top, screen.right - screen.left,
+               screen.bottom - screen.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// On a screen with another scale the window takes the size Windows suggests, the same design
+// size there, and the layout runs again for the new pixels even if that size came out equal.
+void Win32Window::changeScale(const RECT& suggested) {
+  const unsigned sizeEventsBefore = sizeEvents_;
+  moveTo(suggested);
+  if (sizeEvents_ == sizeEventsBefore) front_.notifyResized();
+}
+
+int Win32Window::dpi() const {
+  return windowDpi(hwnd_);
 }
 
 Size Win32Window::clientSize() const {
@@ -294,6 +310,9 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       restoreFocus();
       return 0;
+    case dpiChangedMessage:
+      changeScale(*reinterpret_cast<const RECT*>(lParam));
+      return 0;
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
@@ -343,7 +362,7 @@ BOOL CALLBACK addWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
   if (GetMonitorInfoW(monitor, &info)) {
-    reinterpret_cast<std::vector<Rect>*>(areas)->push_back(rectOf(info.rcWork));
+    reinterpret_cast<std::vector<Rect>*>(areas)->push_back(designArea(info.rcWork));
   }
   return TRUE;
 }
@@ -358,7 +377,7 @@ std::unique_ptr<WindowPeer> createWindow(Window& front) {
 }
 
 // Each monitor's work area: what MonitorFromRect(MONITOR_DEFAULTTONEAREST) chooses from,
-// without the task bar.
+// without the task bar, at the scale window positions are converted with.
 std::vector<Rect> workAreas() {
   std::vector<Rect> areas;
   EnumDisplayMonitors(nullptr, nullptr, win32::addWorkArea, reinterpret_cast<LPARAM>(&areas));

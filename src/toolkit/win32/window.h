@@ -18,6 +18,7 @@ class Win32Window final : public backend::WindowPeer {
   Rect bounds() const override;
   void setBounds(const Rect& bounds) override;
   Size clientSize() const override;
+  int dpi() const override;
   void setCaption(const std::string& caption) override;
   void setVisible(bool visible) override;
   bool visible() const override;
@@ -32,6 +33,8 @@ class Win32Window final : public backend::WindowPeer {
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
+  void moveTo(const RECT& screen);
+  void changeScale(const RECT& suggested);
   void command(WPARAM wParam, LPARAM lParam);
   LRESULT notify(const NMHDR& header);
   void pressEnter();

@@ -1,6 +1,7 @@
 #include "toolkit/wx/fonts.h"
 
 #include <wx/dcmemory.h>
+#include <wx/display.h>
 #include <wx/settings.h>
 
 #include <algorithm>
@@ -32,10 +33,16 @@ wxFont makeFont(const Font& font, double emPixels) {
   return made;
 }
 
-// The off-screen surface on which all text is measured (and labels are drawn).
+// The off-screen surface on which all text is measured, at the scale GTK draws the windows
+// with (GDK_SCALE): glyphs fitted to the screen's pixels are wider or narrower than at scale
+// one, and a label sized to text measured at another scale would cut its end off.
 // Never freed: the process may end with the toolkit still running.
 wxMemoryDC& measuringSurface() {
-  static auto* surface = new wxMemoryDC(*new wxBitmap(1, 1));
+  static auto* surface = [] {
+    auto* bitmap = new wxBitmap;
+    bitmap->CreateWithDIPSize(1, 1, wxDisplay().GetScaleFactor());
+    return new wxMemoryDC(*bitmap);
+  }();
   return *surface;
 }
 

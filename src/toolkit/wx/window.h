@@ -34,6 +34,8 @@ class FramePeer final : public backend::WindowPeer {
   Rect bounds() const override;
   void setBounds(const Rect& requested) override;
   Size clientSize() const override;
+  // GTK scales its own pixels (GDK_SCALE): the program's are the same at every scale.
+  int dpi() const override { return 96; }
   void setCaption(const std::string& caption) override;
   void setVisible(bool visible) override;
   bool visible() const override;
