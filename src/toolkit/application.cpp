@@ -29,8 +29,12 @@ int liveFontCount() {
   return backend::liveFontCount();
 }
 
+// The backend sees the program's name alone: GTK would act on options such as --display or
+// --g-fatal-warnings, and a file dropped on the program's icon is no concern of it.
 void Application::initialize(int argc, char** argv) {
-  backend::initialize(argc, argv);
+  static char* programOnly[] = {nullptr, nullptr};
+  programOnly[0] = argc > 0 ? argv[0] : nullptr;
+  backend::initialize(programOnly[0] != nullptr ? 1 : 0, programOnly);
 }
 
 std::string Application::programPath() {

@@ -77,8 +77,8 @@ void keepAwake(bool on);
 
 class Application {
  public:
-  // Initialises the backend. The command line is passed for backends that want it; the
-  // program itself uses none of it.
+  // Initialises the backend with the program's name from the command line; the rest of
+  // the command line is ignored.
   static void initialize(int argc, char** argv);
   // Runs the message loop until the main window (the first window created) has closed.
   static void run();

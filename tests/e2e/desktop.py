@@ -154,12 +154,13 @@ class Session:
         with open(self.path("Setup.txt"), "wb") as settings:
             settings.write(b"".join(line.encode() + b"\r\n" for line in lines))
 
-    def start(self, **environment):
-        """Starts the program, with the given variables added to its environment."""
+    def start(self, *arguments, **environment):
+        """Starts the program with the given command line arguments and variables added to
+        its environment."""
         if not os.path.islink(self.path("COM1")):
             raise CheckFailed("COM1 must lead to the device simulator before the program starts")
         self.program_process = subprocess.Popen(
-            [self.program], cwd=self.start_dir, preexec_fn=end_with_parent,
+            [self.program, *arguments], cwd=self.start_dir, preexec_fn=end_with_parent,
             env={**os.environ, **environment})
         return wait_for("the main window", lambda: visible_window(MAIN_CAPTION))
 

@@ -54,7 +54,7 @@ namespace tk::backend {
 
 void initialize(int argc, char** argv) {
   if (wx::started) return;
-  // wx keeps the arguments for the life of the program.
+  // wx keeps the arguments (the program's name) for the life of the program.
   static std::vector<char*> arguments;
   static char programName[] = "Querlan";
   arguments.assign(argv, argv + std::max(argc, 0));
