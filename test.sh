@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what it needs, builds, and runs every test: unit and integration tests, the
-# real program under Xvfb, and the threaded tests again under ThreadSanitizer.
+# real program under Xvfb, the Debian package's checks, the threaded tests again under
+# ThreadSanitizer, everything under AddressSanitizer, fuzzing, and the Windows build under
+# Wine with its release zip.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/scripts/ensure-packages.sh
@@ -11,6 +13,10 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+# --- The Debian package, built and checked without installing it (packaging/check-deb.sh).
+ensure_packages dpkg-dev lintian desktop-file-utils appstream
+packaging/check-deb.sh
 
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUERLAN_GUI=OFF \
   -DQUERLAN_SANITIZE=thread

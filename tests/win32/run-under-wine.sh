@@ -32,6 +32,24 @@ fi
 
 rm -rf "$work"
 mkdir -p "$work"
+
+# The release zip holds one folder with the program and its read-me, whose text Notepad
+# shows right on any Windows: UTF-8 with a byte order mark, lines ending in CR LF.
+rm -f "$build"/Querlan-*-win64.zip
+(cd "$build" && cpack -G ZIP >/dev/null)
+python3 - "$build"/Querlan-*-win64.zip <<'CHECK'
+import sys, zipfile
+archive = zipfile.ZipFile(sys.argv[1])
+folder = sys.argv[1].rsplit("/", 1)[1].removesuffix(".zip")
+names = sorted(archive.namelist())
+assert names == [f"{folder}/LIESMICH.txt", f"{folder}/Querlan.exe"], names
+text = archive.read(f"{folder}/LIESMICH.txt")
+assert text.startswith(b"\xef\xbb\xbf") and text.count(b"\n") == text.count(b"\r\n"), "LIESMICH.txt"
+print("release zip:", sys.argv[1].rsplit("/", 1)[1], "with", ", ".join(n.split("/")[1] for n in names))
+CHECK
+cmake --install "$build" --prefix "$work/installed" >/dev/null
+test -f "$work/installed/Querlan.exe" -a -f "$work/installed/LIESMICH.txt"
+
 start_display "$work"
 prepare_prefix
 
