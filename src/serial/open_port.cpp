@@ -1,6 +1,6 @@
+#include "serial/messages.h"
 #include "serial/opening.h"
 #include "serial/sio.h"
-#include "toolkit/toolkit.h"
 
 ComPortRecord ComPortState;
 
@@ -34,7 +34,7 @@ std::string deviceName() {
 }
 
 void tell(const char* text) {
-  tk::showMessage(text, deviceName(), tk::Icon::none);
+  sio::tell(text, deviceName());
 }
 
 // Gives the worker its completion event. Returns the message of the step that failed,

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/decimal.h"
+#include "serial/messages.h"
 #include "windows/Setupunit.h"
 
 TfMain* fMain = nullptr;
@@ -22,6 +23,14 @@ std::string currentDirectory() {
   return directory;
 }
 
+// The serial layer's messages, shown as message boxes captioned with the port's name.
+class MessageBoxes final : public sio::Messages {
+ public:
+  void tell(const std::string& text, const std::string& caption) override {
+    tk::showMessage(text, caption);
+  }
+};
+
 }  // namespace
 
 std::int32_t recordingIntervalMs(std::int32_t seconds) {
@@ -37,6 +46,8 @@ TfMain::TfMain()
     : tk::Window({"QUERLAN - Speichert die Daten einer RS232",
                   {192, 107, 696, 480},
                   {"MS Sans Serif", -14}}) {
+  static MessageBoxes messageBoxes;
+  sio::installMessages(&messageBoxes);
   applyLayout();
   bindEvents();
   const char separator = std::filesystem::path::preferred_separator;

@@ -20,7 +20,6 @@
 #include "serial/queues.h"
 #include "serial/sio.h"
 #include "support.h"
-#include "toolkit/headless/headless.h"
 
 namespace {
 

@@ -9,7 +9,6 @@
 #include "serial/comm/fake.h"
 #include "serial/sio.h"
 #include "support.h"
-#include "toolkit/headless/headless.h"
 
 namespace {
 
@@ -39,7 +38,7 @@ class OpenOnFake : public serial_test::FreshProcess {
  protected:
   OpenOnFake() {
     script.reported = someReportedState();
-    tk::headless::clearMessages();
+    serial_test::portMessages().clear();
   }
   ~OpenOnFake() override { comm::use(nullptr); }
 
@@ -55,7 +54,7 @@ class OpenOnFake : public serial_test::FreshProcess {
 
 TEST_F(OpenOnFake, GivesThePortTheBaudRateEightDataBitsAndOneStopBitAndNothingElse) {
   EXPECT_EQ(open(0, 9600), 1);
-  EXPECT_TRUE(tk::headless::messages().empty());
+  EXPECT_TRUE(serial_test::portMessages().empty());
   EXPECT_EQ(fake.openedName(), "COM1:");
   EXPECT_EQ(portOps(fake),
             (std::vector{Op::open, Op::getLineState, Op::setLineState, Op::createEvent}));
@@ -92,11 +91,10 @@ TEST_P(DeviceNames, NameThePortOpenedAndTheCaptionOfItsFailure) {
   script.openResult = comm::invalidHandle;
   EXPECT_EQ(open(GetParam().port, 9600), 0);
   EXPECT_EQ(fake.openedName(), GetParam().deviceName);
-  ASSERT_EQ(tk::headless::messages().size(), 1u);
-  const auto& message = tk::headless::messages().front();
+  ASSERT_EQ(serial_test::portMessages().size(), 1u);
+  const auto& message = serial_test::portMessages().front();
   EXPECT_EQ(message.text, "Schnittstelle nicht zu öffnen !");
   EXPECT_EQ(message.caption, GetParam().deviceName);
-  EXPECT_EQ(message.icon, tk::Icon::none);
   std::string name;
   ComPortName(name);
   EXPECT_EQ(name, GetParam().deviceName) << "the index is kept after a failed open";
@@ -150,12 +148,11 @@ TEST_P(Failures, StopAtTheStepThatFailedAndSayWhich) {
   GetParam().arrange(script);
   EXPECT_EQ(open(2, 0), GetParam().result);
   EXPECT_EQ(portOps(fake), GetParam().ops);
-  const auto& messages = tk::headless::messages();
+  const auto& messages = serial_test::portMessages();
   if (GetParam().message) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, GetParam().message);
     EXPECT_EQ(messages[0].caption, "COM3:");
-    EXPECT_EQ(messages[0].icon, tk::Icon::none);
   } else {
     EXPECT_TRUE(messages.empty());
   }
@@ -167,9 +164,9 @@ TEST_F(OpenOnFake, ASecondCallNamesThePortAlreadyOpenAndChangesNothing) {
   ASSERT_EQ(open(0, 9600), 1);
   const auto opsAfterFirst = portOps(fake);
   EXPECT_EQ(OpenComPort(4, 19200), 0);
-  ASSERT_EQ(tk::headless::messages().size(), 1u);
-  EXPECT_EQ(tk::headless::messages()[0].text, "Bereits geöffnet !");
-  EXPECT_EQ(tk::headless::messages()[0].caption, "COM1:");
+  ASSERT_EQ(serial_test::portMessages().size(), 1u);
+  EXPECT_EQ(serial_test::portMessages()[0].text, "Bereits geöffnet !");
+  EXPECT_EQ(serial_test::portMessages()[0].caption, "COM1:");
   EXPECT_EQ(portOps(fake), opsAfterFirst) << "the open port was touched";
   EXPECT_EQ(fake.applied().baudRate, 9600u);
   std::string name;

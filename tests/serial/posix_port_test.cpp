@@ -14,7 +14,6 @@
 #include "serial/queues.h"
 #include "serial/sio.h"
 #include "support.h"
-#include "toolkit/headless/headless.h"
 
 namespace {
 
@@ -40,7 +39,7 @@ class PortOnTerminal : public serial_test::FreshProcess {
  protected:
   PortOnTerminal() {
     terminal.linkAs("COM1");
-    tk::headless::clearMessages();
+    serial_test::portMessages().clear();
   }
 
   serial_test::TempDirectory directory;
@@ -50,7 +49,7 @@ class PortOnTerminal : public serial_test::FreshProcess {
 TEST_F(PortOnTerminal, OpenGivesTheLineItsRateAndMakesItTransparentButKeepsParityAndHandshake) {
   terminal.setSettings(cookedSettings(terminal.settings()));
   EXPECT_EQ(OpenComPort(0, 9600), 1);
-  EXPECT_TRUE(tk::headless::messages().empty());
+  EXPECT_TRUE(serial_test::portMessages().empty());
   const termios s = terminal.settings();
   EXPECT_EQ(::cfgetospeed(&s), B9600);
   EXPECT_EQ(::cfgetispeed(&s), B9600);
@@ -71,7 +70,7 @@ TEST_F(PortOnTerminal, OpenGivesTheLineItsRateAndMakesItTransparentButKeepsParit
 TEST_F(PortOnTerminal, ARefusedRateGoesUnreportedAndLeavesTheSpeed) {
   terminal.setSettings(cookedSettings(terminal.settings()));
   EXPECT_EQ(OpenComPort(0, 0), 1);
-  EXPECT_TRUE(tk::headless::messages().empty());
+  EXPECT_TRUE(serial_test::portMessages().empty());
   const termios s = terminal.settings();
   EXPECT_EQ(::cfgetospeed(&s), B2400) << "rate 0 must not hang up the line";
   EXPECT_FALSE(s.c_lflag & (ECHO | ICANON)) << "the rest is applied all the same";
@@ -99,17 +98,17 @@ TEST_F(PortOnTerminal, APortOpenElsewhereCannotBeOpened) {
   ASSERT_NE(first, comm::invalidHandle);
   EXPECT_EQ(comm::platform().open("COM1:"), comm::invalidHandle);
   EXPECT_EQ(OpenComPort(0, 9600), 0);
-  ASSERT_EQ(tk::headless::messages().size(), 1u);
-  EXPECT_EQ(tk::headless::messages()[0].text, "Schnittstelle nicht zu öffnen !");
-  EXPECT_EQ(tk::headless::messages()[0].caption, "COM1:");
+  ASSERT_EQ(serial_test::portMessages().size(), 1u);
+  EXPECT_EQ(serial_test::portMessages()[0].text, "Schnittstelle nicht zu öffnen !");
+  EXPECT_EQ(serial_test::portMessages()[0].caption, "COM1:");
 }
 
 TEST_F(PortOnTerminal, AnEntryThatIsNotATerminalOpensButItsStateCannotBeRead) {
   std::ofstream("COM2") << "not a terminal";
   EXPECT_EQ(OpenComPort(1, 9600), 0);
-  ASSERT_EQ(tk::headless::messages().size(), 1u);
-  EXPECT_EQ(tk::headless::messages()[0].text, "Status nicht zu lesen !");
-  EXPECT_EQ(tk::headless::messages()[0].caption, "COM2:");
+  ASSERT_EQ(serial_test::portMessages().size(), 1u);
+  EXPECT_EQ(serial_test::portMessages()[0].text, "Status nicht zu lesen !");
+  EXPECT_EQ(serial_test::portMessages()[0].caption, "COM2:");
 }
 
 TEST_F(PortOnTerminal, NamesWithoutADeviceCannotBeOpened) {
@@ -237,7 +236,7 @@ TEST_F(WorkerOnTerminal, AnUnpluggedDeviceIsClosedAtOnceAndUsedAgainWhenItIsBack
   EXPECT_EQ(collectRx(after.size()), after) << "nothing came through the replugged port";
   TxPut(0x41);
   EXPECT_EQ(terminal.receive(1), Bytes{0x41});
-  EXPECT_TRUE(tk::headless::messages().empty());
+  EXPECT_TRUE(serial_test::portMessages().empty());
   EXPECT_EQ(port.closes, 1);
 }
 

@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "serial/messages.h"
 #include "serial/queues.h"
 #include "serial/sio.h"
 
@@ -51,6 +52,18 @@ bool eventually(const std::function<bool()>& done) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return true;
+}
+
+std::vector<PortMessage>& portMessages() {
+  struct Recorder final : sio::Messages {
+    void tell(const std::string& text, const std::string& caption) override {
+      recorded.push_back({text, caption});
+    }
+    std::vector<PortMessage> recorded;
+  };
+  static Recorder recorder;
+  sio::installMessages(&recorder);
+  return recorder.recorded;
 }
 
 void FreshProcess::SetUp() {

@@ -27,6 +27,13 @@ std::vector<std::uint8_t> counting(std::size_t count);  // 0, 1, ..., 255, 0, 1,
 // Calls `done` until it holds or patience runs out; false if it never held.
 bool eventually(const std::function<bool()>& done);
 
+// The serial layer's messages to the user, recorded: installed by the first call.
+struct PortMessage {
+  std::string text;
+  std::string caption;
+};
+std::vector<PortMessage>& portMessages();
+
 // Base of every fixture that opens the port or runs the worker. The port state is
 // process-wide and a port is never closed, so each such test needs a process of its own:
 // CTest gives it one. Run by hand, several such tests in one process stop at once here.

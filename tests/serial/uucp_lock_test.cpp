@@ -10,7 +10,6 @@
 #include "serial/comm/uucp_lock.h"
 #include "serial/sio.h"
 #include "support.h"
-#include "toolkit/headless/headless.h"
 
 namespace {
 
@@ -73,7 +72,7 @@ class LockedPort : public serial_test::FreshProcess {
     if (fs::exists(lockFile, error) || ::access(comm::uucpLockDirectory, W_OK) != 0) {
       GTEST_SKIP() << "cannot place a lock file in " << comm::uucpLockDirectory;
     }
-    tk::headless::clearMessages();
+    serial_test::portMessages().clear();
   }
   void TearDown() override { fs::remove(lockFile); }
 
@@ -85,14 +84,14 @@ class LockedPort : public serial_test::FreshProcess {
 TEST_F(LockedPort, IsRefusedWhileAnotherProgramHoldsIt) {
   writeLock(lockFile, asText(::getppid()));
   EXPECT_EQ(OpenComPort(0, 9600), 0);
-  ASSERT_EQ(tk::headless::messages().size(), 1u);
-  EXPECT_EQ(tk::headless::messages()[0].text, "Schnittstelle nicht zu öffnen !");
+  ASSERT_EQ(serial_test::portMessages().size(), 1u);
+  EXPECT_EQ(serial_test::portMessages()[0].text, "Schnittstelle nicht zu öffnen !");
 }
 
 TEST_F(LockedPort, OpensWhenTheLockIsStale) {
   writeLock(lockFile, asText(deadProcess()));
   EXPECT_EQ(OpenComPort(0, 9600), 1);
-  EXPECT_TRUE(tk::headless::messages().empty());
+  EXPECT_TRUE(serial_test::portMessages().empty());
 }
 
 }  // namespace

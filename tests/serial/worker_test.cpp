@@ -8,7 +8,6 @@
 #include "serial/queues.h"
 #include "serial/sio.h"
 #include "support.h"
-#include "toolkit/headless/headless.h"
 
 namespace {
 
@@ -215,7 +214,7 @@ TEST_F(WorkerOnFake, BytesTheLineCannotTakeYetWaitWithoutStoppingReception) {
 // with the same settings and without a message, until the device is back.
 TEST_F(WorkerOnFake, ReopensAPortWhoseDeviceHasGoneQuietly) {
   startWorkerOnOpenPort();
-  tk::headless::clearMessages();
+  serial_test::portMessages().clear();
   const std::size_t mark = fake.calls().size();
   Fake::Script gone;
   gone.waitingBytesResult = false;
@@ -236,7 +235,7 @@ TEST_F(WorkerOnFake, ReopensAPortWhoseDeviceHasGoneQuietly) {
   EXPECT_EQ(countOf(since, Op::createEvent), 0u);
   EXPECT_EQ(fake.openedName(), "COM1:");
   EXPECT_EQ(fake.applied().baudRate, 9600u);
-  EXPECT_TRUE(tk::headless::messages().empty());
+  EXPECT_TRUE(serial_test::portMessages().empty());
   EXPECT_NE(ComPortState.handle.load(), comm::invalidHandle) << "the port must stay open";
 }
 
