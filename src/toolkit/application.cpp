@@ -25,10 +25,6 @@ void showMessage(const std::string& text, const std::string& caption, Icon icon)
   backend::showMessage(text, caption, icon);
 }
 
-int liveFontCount() {
-  return backend::liveFontCount();
-}
-
 // The backend sees the program's name alone: GTK would act on options such as --display or
 // --g-fatal-warnings, and a file dropped on the program's icon is no concern of it.
 void Application::initialize(int argc, char** argv) {

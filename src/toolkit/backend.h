@@ -1,8 +1,9 @@
 // What a toolkit backend supplies: native peers for the fronts of toolkit.h, text metrics,
-// the message loop and the modal boxes. The peers are deliberately dumb: every rule (timer
-// restarts, label sizing, the default button, the spinner binding) lives in the fronts, so
-// each backend obeys the same rules. A peer reports native events to its front through the
-// front's notify...() methods, which dispatch the handlers.
+// the message loop and the modal boxes; and what the fronts offer the backends alone. The
+// peers are deliberately dumb: every rule (timer restarts, label sizing, the default
+// button, the spinner binding) lives in the fronts, so each backend obeys the same rules. A
+// peer reports native events to its front through FrontAccess, whose calls dispatch the
+// handlers.
 //
 // Each backend defines every function declared in this header; the build links one of them.
 #pragma once
@@ -13,6 +14,31 @@
 #include <vector>
 
 #include "toolkit/toolkit.h"
+
+namespace tk {
+
+// The place a window may keep, given the work areas of the screens (their parts outside
+// task bars, in the coordinates of window bounds): its own when some work area shows at
+// least a 32 x 8 pixel piece of its title bar (the top 24 pixels), or as much as a smaller
+// window has; otherwise moved into the nearest work area, and made to fit it. Without any
+// screen known, its own.
+Rect placeOnScreen(const Rect& bounds, const std::vector<Rect>& workAreas);
+
+// Text measurement shared by every backend: the extent of a text with tabs expanded and
+// line breaks honoured, from the backend's metrics of the font.
+Size measureText(const Font& font, const std::string& text);
+
+// Where each run of text between tabs and line breaks is drawn, for backends that draw a
+// label's text themselves.
+struct TextRun {
+  int x = 0;
+  int y = 0;
+  std::string text;
+  int width = 0;
+};
+std::vector<TextRun> layoutText(const Font& font, const std::string& text);
+
+}  // namespace tk
 
 namespace tk::backend {
 
@@ -83,6 +109,18 @@ class WindowPeer {
   virtual void setDefaultButton(ButtonPeer* button) = 0;
   // The tab stops of the window's controls, first to last.
   virtual void setTabOrder(const std::vector<ControlPeer*>& order) = 0;
+};
+
+// What the peers may do with their fronts and the windows code may not: reach the peers,
+// and report native events, which the fronts dispatch to their handlers.
+struct FrontAccess {
+  static WindowPeer& peer(Window& window) { return *window.peer_; }
+  static ControlPeer& peer(const Control& control) { return *control.peer_; }
+  static const std::vector<Control*>& controls(const Window& window) { return window.controls_; }
+  static void resized(Window& window) { window.notifyResized(); }
+  static void closeRequested(Window& window) { window.close(); }
+  static void stepped(UpDown& spinner, int delta) { spinner.notifyStep(delta); }
+  static void ticked(Timer& timer) { timer.notifyTick(); }
 };
 
 std::unique_ptr<WindowPeer> createWindow(Window& front);

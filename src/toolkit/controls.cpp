@@ -62,7 +62,8 @@ void Control::setFocus() {
 // Label
 
 Label::Label(Window& window, const std::string& text)
-    : Control(window, backend::createLabel(window.peer(), *this)), text_(text) {
+    : Control(window, backend::createLabel(backend::FrontAccess::peer(window), *this)),
+      text_(text) {
   static_cast<backend::LabelPeer&>(peer()).setText(text_);
   autoSize();
 }
@@ -83,7 +84,8 @@ void Label::autoSize() {
 // LabeledEdit
 
 LabeledEdit::LabeledEdit(Window& window)
-    : Control(window, backend::createEdit(window.peer(), *this)), caption_(window, *this) {
+    : Control(window, backend::createEdit(backend::FrontAccess::peer(window), *this)),
+      caption_(window, *this) {
   fontChanged();
 }
 
@@ -127,7 +129,7 @@ void LabeledEdit::placeCaption() {
 // Button
 
 Button::Button(Window& window, const std::string& caption)
-    : Control(window, backend::createButton(window.peer(), *this)) {
+    : Control(window, backend::createButton(backend::FrontAccess::peer(window), *this)) {
   setCaption(caption);
 }
 
@@ -163,11 +165,12 @@ void Button::click() {
 // ComboBox
 
 ComboBox::ComboBox(Window& window, ComboStyle style)
-    : Control(window, backend::createCombo(window.peer(), *this, style)), style_(style) {}
+    : Control(window, backend::createCombo(backend::FrontAccess::peer(window), *this, style)),
+      style_(style) {}
 
 namespace {
 backend::ComboPeer& comboPeer(const ComboBox& box) {
-  return static_cast<backend::ComboPeer&>(box.peer());
+  return static_cast<backend::ComboPeer&>(backend::FrontAccess::peer(box));
 }
 }  // namespace
 
@@ -207,7 +210,8 @@ int ComboBox::height() const {
 
 // UpDown
 
-UpDown::UpDown(Window& window) : Control(window, backend::createUpDown(window.peer(), *this)) {}
+UpDown::UpDown(Window& window)
+    : Control(window, backend::createUpDown(backend::FrontAccess::peer(window), *this)) {}
 
 void UpDown::setAssociate(LabeledEdit& buddy) {
   buddy_ = &buddy;

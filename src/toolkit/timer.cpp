@@ -4,7 +4,9 @@
 namespace tk {
 
 Timer::Timer(Window& window, int intervalMs, bool enabled)
-    : peer_(backend::createTimer(window.peer(), *this)), interval_(intervalMs), enabled_(enabled) {
+    : peer_(backend::createTimer(backend::FrontAccess::peer(window), *this)),
+      interval_(intervalMs),
+      enabled_(enabled) {
   apply();
 }
 
@@ -38,7 +40,7 @@ void Timer::notifyTick() {
 }
 
 bool OpenDialog::execute() {
-  auto chosen = backend::runOpenDialog(window_.peer(), fileName_, filter_);
+  auto chosen = backend::runOpenDialog(backend::FrontAccess::peer(window_), fileName_, filter_);
   if (!chosen) return false;
   fileName_ = *chosen;
   return true;

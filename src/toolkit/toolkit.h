@@ -10,10 +10,10 @@
 //   raises and shows it in the error box, then lets the program go on.
 // - Handlers default to doing nothing, so nothing checks them for null.
 // - Fonts are values; each control keeps its own copy, so a font built for one layout pass
-//   may go out of scope at once. Backends create a native font per control and count the
-//   live ones (liveFontCount()).
-// - Geometry is in pixels. Controls are placed in their window's client area; windows by
-//   their outer bounds in screen coordinates.
+//   may go out of scope at once. Backends create a native font per control.
+// - Geometry is in pixels. Windows are placed by their outer bounds in screen coordinates,
+//   in 96-DPI pixels on every screen; controls in their window's client area, in the
+//   screen's own pixels (Window::pixels() converts a design value).
 #pragma once
 
 #include <cstdint>
@@ -29,6 +29,7 @@ namespace backend {
 class WindowPeer;
 class ControlPeer;
 class TimerPeer;
+struct FrontAccess;
 }  // namespace backend
 
 using Handler = std::function<void()>;
@@ -66,9 +67,6 @@ void showErrorBox(const std::string& message);
 // A modal message box with one OK button; the program's other windows are disabled while
 // it is shown, but timers go on ticking.
 void showMessage(const std::string& text, const std::string& caption, Icon icon = Icon::none);
-
-// The number of native font objects alive in the backend.
-int liveFontCount();
 
 // While on, the system does not go to sleep for being idle (the screen may still go dark):
 // for work that must not be cut short, such as a recording. Off releases it; turning on or
@@ -141,18 +139,14 @@ class Window {
   Handler onResize = [] {};
   Handler onClose = [] {};
 
-  // For backends: the native window reports a change of its size, or a close request.
-  void notifyResized();
-  void notifyCloseRequest() { close(); }
-
-  backend::WindowPeer& peer() { return *peer_; }
-  const std::vector<Control*>& controls() const { return controls_; }
   // The visible default button that Enter activates, or null.
   Button* defaultButton() const;
 
  private:
   friend class Control;
   friend class Button;
+  friend struct backend::FrontAccess;
+  void notifyResized();
   void addControl(Control& control);
   void removeControl(Control& control);
   void refreshDefaultButton();
@@ -193,14 +187,15 @@ class Control {
   void setFocus();
 
   Window& window() const { return window_; }
-  backend::ControlPeer& peer() const { return *peer_; }
 
  protected:
   Control(Window& window, std::unique_ptr<backend::ControlPeer> peer);
+  backend::ControlPeer& peer() const { return *peer_; }
   virtual void fontChanged() {}
   void applyBounds(const Rect& bounds);
 
  private:
+  friend struct backend::FrontAccess;
   Window& window_;
   std::unique_ptr<backend::ControlPeer> peer_;
   Rect bounds_;
@@ -322,10 +317,12 @@ class UpDown : public Control {
   std::int16_t maximum() const { return max_; }
   std::int16_t position();
   void setPosition(int position);
-  // For backends: an arrow was pressed (+1 up, -1 down).
-  void notifyStep(int delta);
 
  private:
+  friend struct backend::FrontAccess;
+  // An arrow was pressed (+1 up, -1 down).
+  void notifyStep(int delta);
+
   LabeledEdit* buddy_ = nullptr;
   std::int16_t min_ = 0;
   std::int16_t max_ = 100;
@@ -350,10 +347,11 @@ class Timer {
 
   Handler onTimer = [] {};
 
-  // For backends: a period has passed.
+ private:
+  friend struct backend::FrontAccess;
+  // A period has passed.
   void notifyTick();
 
- private:
   void apply();
   std::unique_ptr<backend::TimerPeer> peer_;
   int interval_;
@@ -379,26 +377,5 @@ class OpenDialog {
   std::string fileName_;
   std::string filter_;
 };
-
-// The place a window may keep, given the work areas of the screens (their parts outside
-// task bars, in the coordinates of window bounds): its own when some work area shows at
-// least a 32 x 8 pixel piece of its title bar (the top 24 pixels), or as much as a smaller
-// window has; otherwise moved into the nearest work area, and made to fit it. Without any
-// screen known, its own.
-Rect placeOnScreen(const Rect& bounds, const std::vector<Rect>& workAreas);
-
-// Text measurement shared by every backend: the extent of a text with tabs expanded and
-// line breaks honoured, from the backend's metrics of the font.
-Size measureText(const Font& font, const std::string& text);
-
-// Where each run of text between tabs and line breaks is drawn, for backends that draw a
-// label's text themselves.
-struct TextRun {
-  int x = 0;
-  int y = 0;
-  std::string text;
-  int width = 0;
-};
-std::vector<TextRun> layoutText(const Font& font, const std::string& text);
 
 }  // namespace tk

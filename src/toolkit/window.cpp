@@ -118,8 +118,9 @@ void Window::removeControl(Control& control) {
 
 void Window::refreshDefaultButton() {
   Button* button = defaultButton();
-  peer_->setDefaultButton(button != nullptr ? static_cast<backend::ButtonPeer*>(&button->peer())
-                                            : nullptr);
+  peer_->setDefaultButton(
+      button != nullptr ? static_cast<backend::ButtonPeer*>(&backend::FrontAccess::peer(*button))
+                        : nullptr);
 }
 
 void Window::refreshTabOrder() {
@@ -130,7 +131,7 @@ void Window::refreshTabOrder() {
     return a->tabOrder() < b->tabOrder();
   });
   std::vector<backend::ControlPeer*> order;
-  for (Control* control : stops) order.push_back(&control->peer());
+  for (Control* control : stops) order.push_back(&backend::FrontAccess::peer(*control));
   peer_->setTabOrder(order);
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "toolkit/backend.h"
 #include "toolkit/headless/headless.h"
 #include "toolkit/toolkit.h"
 
@@ -144,12 +145,12 @@ TEST_F(UpDownTest, TakesTypedTextWhenItIsANumberInRange) {
 
 TEST_F(UpDownTest, ArrowsStepByOneWithoutWrapping) {
   spinner.setPosition(399);
-  spinner.notifyStep(+1);
-  spinner.notifyStep(+1);
+  tk::backend::FrontAccess::stepped(spinner, +1);
+  tk::backend::FrontAccess::stepped(spinner, +1);
   EXPECT_EQ(spinner.position(), 400);
   spinner.setPosition(1);
-  spinner.notifyStep(-1);
-  spinner.notifyStep(-1);
+  tk::backend::FrontAccess::stepped(spinner, -1);
+  tk::backend::FrontAccess::stepped(spinner, -1);
   EXPECT_EQ(spinner.position(), 0);
   EXPECT_EQ(edit.text(), "0");
 }
@@ -171,12 +172,12 @@ TEST(Fonts, EachControlKeepsOneNativeFontHoweverOftenItChanges) {
   tk::Window window{{"w", {0, 0, 200, 100}, {}}};
   tk::Label label(window, "x");
   tk::Button button(window, "y");
-  const int before = tk::liveFontCount();
+  const int before = tk::backend::liveFontCount();
   for (int i = 1; i <= 1000; ++i) {
     label.setFont({"Arial", -i});
     button.setFont({"Arial", -i});
   }
-  EXPECT_EQ(tk::liveFontCount(), before);
+  EXPECT_EQ(tk::backend::liveFontCount(), before);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "toolkit/backend.h"
 #include "toolkit/toolkit.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "support.h"
+#include "toolkit/backend.h"
 #include "toolkit/win32/text.h"
 #include "toolkit/win32/win32.h"
 #include "windows/Main.h"
@@ -163,13 +164,13 @@ TEST(Fonts, AThousandResizesOfTheRealWindowsLeaveNothingBehind) {
   TfSetup setup;
   main.setWidth(600);
   setup.setWidth(480);
-  const int fonts = tk::liveFontCount();
+  const int fonts = tk::backend::liveFontCount();
   const std::optional<DWORD> objects = gdiObjects();
   for (int i = 0; i < 1000; ++i) {
     main.setHeight(300 + i % 200);
     setup.setHeight(250 + i % 150);
   }
-  EXPECT_EQ(tk::liveFontCount(), fonts);
+  EXPECT_EQ(tk::backend::liveFontCount(), fonts);
   if (objects) {
     EXPECT_EQ(gdiObjects(), objects);
     std::printf("GDI objects before and after 1000 resizes: %lu, %lu\n", *objects, *gdiObjects());

@@ -1,4 +1,5 @@
 #include "fixture.h"
+#include "toolkit/backend.h"
 
 namespace {
 
@@ -88,14 +89,14 @@ TEST_F(LayoutTest, SetupDialogAt475By200) {
 TEST_F(LayoutTest, AThousandResizesLeaveNoFontBehind) {
   setClientSize(*fMain, 600, 380);
   setClientSize(*fSetup, 475, 200);
-  const int fonts = tk::liveFontCount();
+  const int fonts = tk::backend::liveFontCount();
   for (int i = 0; i < 1000; ++i) {
     setClientSize(*fMain, 300 + i, 200 + i % 300);
     setClientSize(*fSetup, 200 + i % 400, 150 + i);
   }
   setClientSize(*fMain, 600, 380);
   setClientSize(*fSetup, 475, 200);
-  EXPECT_EQ(tk::liveFontCount(), fonts);
+  EXPECT_EQ(tk::backend::liveFontCount(), fonts);
 }
 
 TEST_F(LayoutTest, HugeStoredSizesDoNotOverflowTheLayout) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support.h"
+#include "toolkit/backend.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wx/controls.h"
 
@@ -97,7 +98,7 @@ TEST_F(Keyboard, TabFollowsTheTabOrderAndSkipsHiddenButtons) {
   stop.setTabOrder(2);
   edit.setTabOrder(3);
   const auto focused = [](tk::Control& control) {
-    return wxWindow::FindFocus() == tk::wx::widgetOf(control.peer());
+    return wxWindow::FindFocus() == tk::wx::widgetOf(tk::backend::FrontAccess::peer(control));
   };
   focus(setup);
   press("Tab");
@@ -118,7 +119,7 @@ TEST_F(Keyboard, TheSpinnerStepsItsEditBoxByClicksAndArrowKeys) {
   spinner.setTop(10);
   spinner.setWidth(18);
   spinner.setHeight(30);
-  wxWindow& arrows = *tk::wx::widgetOf(spinner.peer());
+  wxWindow& arrows = *tk::wx::widgetOf(tk::backend::FrontAccess::peer(spinner));
   wxtest::settle();
 
   ASSERT_TRUE(wxtest::clickAt(arrows, 9, 5));

@@ -163,7 +163,8 @@ class OpenDialog : public Loops {
   std::optional<std::string> run() {
     owner.show();
     countTicks([] { return wxtest::openDialog(GTK_TYPE_FILE_CHOOSER_DIALOG) != nullptr; });
-    return tk::backend::runOpenDialog(owner.peer(), "Dest.txt", "Alle Dateien (*.*)|*.*");
+    return tk::backend::runOpenDialog(tk::backend::FrontAccess::peer(owner), "Dest.txt",
+                                      "Alle Dateien (*.*)|*.*");
   }
 
   std::string initialName;

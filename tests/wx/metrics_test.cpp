@@ -47,7 +47,7 @@ TEST(FontMetrics, WindowsOnlyFontsFallBackToArialsTwin) {
 
 TEST(NativeFonts, EachControlHoldsOneFontAndAThousandChangesLeaveNoneBehind) {
   tk::Window window({"Schriften", {20, 20, 300, 200}, {"MS Sans Serif", -14}});
-  const int withoutControls = tk::liveFontCount();
+  const int withoutControls = tk::backend::liveFontCount();
   {
     tk::Label label(window, "x");
     tk::LabeledEdit edit(window);  // two controls: the box and its caption
@@ -57,15 +57,15 @@ TEST(NativeFonts, EachControlHoldsOneFontAndAThousandChangesLeaveNoneBehind) {
     tk::UpDown spinner(window);
     std::vector<tk::Control*> controls = {&label, &edit,   &edit.captionLabel(), &button, &list,
                                           &combo, &spinner};
-    const int withControls = tk::liveFontCount();
+    const int withControls = tk::backend::liveFontCount();
     EXPECT_EQ(withControls - withoutControls, 7);
     for (int pass = 0; pass < 1000; ++pass) {
       const tk::Font layoutFont{"Arial", -(10 + pass % 7)};
       for (tk::Control* control : controls) control->setFont(layoutFont);
     }
-    EXPECT_EQ(tk::liveFontCount(), withControls);
+    EXPECT_EQ(tk::backend::liveFontCount(), withControls);
   }
-  EXPECT_EQ(tk::liveFontCount(), withoutControls);
+  EXPECT_EQ(tk::backend::liveFontCount(), withoutControls);
 }
 
 // Ink runs: [start, end) of each group of inked columns.
@@ -197,7 +197,9 @@ namespace {
 
 // The size of the font a native widget draws with.
 double shownFontHeight(tk::Control& control) {
-  return tk::wx::widgetOf(control.peer())->GetFont().GetFractionalPointSize();
+  return tk::wx::widgetOf(tk::backend::FrontAccess::peer(control))
+      ->GetFont()
+      .GetFractionalPointSize();
 }
 
 TEST(ButtonCaption, ACaptionThatWouldBeCutOffIsDrawnSmallerAndKeepsItsFont) {

@@ -54,11 +54,11 @@ bool clickAt(wxWindow& widget, int x, int y) {
 }
 
 wxFrame& frameOf(tk::Window& window) {
-  return tk::wx::native(window.peer()).frame();
+  return tk::wx::native(tk::backend::FrontAccess::peer(window)).frame();
 }
 
 wxWindow& clientOf(tk::Window& window) {
-  return tk::wx::native(window.peer()).panel();
+  return tk::wx::native(tk::backend::FrontAccess::peer(window)).panel();
 }
 
 GtkWidget* openDialog(GType kind) {

@@ -60,7 +60,7 @@ void advance(int ms) {
   while (HeadlessTimer* timer = nextDue(target)) {
     virtualNow = std::max(virtualNow, timer->due);
     timer->due += timer->interval;
-    timer->front.notifyTick();
+    backend::FrontAccess::ticked(timer->front);
   }
   virtualNow = std::max(virtualNow, target);
 }

@@ -103,7 +103,7 @@ class HeadlessWindow : public backend::WindowPeer {
   void setBounds(const Rect& bounds) override {
     const bool resized = bounds.width != bounds_.width || bounds.height != bounds_.height;
     bounds_ = bounds;
-    if (resized) front_.notifyResized();
+    if (resized) backend::FrontAccess::resized(front_);
   }
   // The frame is taken off a size of at least the frame, so that no size can overflow.
   Size clientSize() const override {
@@ -115,7 +115,7 @@ class HeadlessWindow : public backend::WindowPeer {
   void setVisible(bool visible) override {
     const bool showing = visible && !visible_;
     visible_ = visible;
-    if (showing) front_.notifyResized();
+    if (showing) backend::FrontAccess::resized(front_);
   }
   bool visible() const override { return visible_; }
   void runModal() override;
@@ -166,7 +166,7 @@ void pressEnter(Window& window) {
 
 bool pressAccelerator(Window& window, char letter) {
   const char wanted = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
-  for (Control* control : window.controls()) {
+  for (Control* control : backend::FrontAccess::controls(window)) {
     auto* button = dynamic_cast<Button*>(control);
     if (button != nullptr && button->visible() && button->accelerator() == wanted) {
       button->click();
@@ -177,7 +177,7 @@ bool pressAccelerator(Window& window, char letter) {
 }
 
 void pressClose(Window& window) {
-  window.notifyCloseRequest();
+  backend::FrontAccess::closeRequested(window);
 }
 
 }  // namespace tk::headless

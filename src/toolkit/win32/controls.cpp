@@ -278,11 +278,11 @@ std::unique_ptr<ComboPeer> createCombo(WindowPeer& parent, ComboBox& front, Comb
 namespace tk::win32 {
 
 HWND nativeHandle(Window& window) {
-  return nativeWindow(window.peer());
+  return nativeWindow(backend::FrontAccess::peer(window));
 }
 
 HWND nativeHandle(Control& control) {
-  return dynamic_cast<ChildControl&>(control.peer()).handle();
+  return dynamic_cast<ChildControl&>(backend::FrontAccess::peer(control)).handle();
 }
 
 }  // namespace tk::win32

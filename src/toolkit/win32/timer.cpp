@@ -26,7 +26,7 @@ class Win32Timer final : public backend::TimerPeer {
     SetTimer(window_, id_, static_cast<UINT>(intervalMs), nullptr);
   }
   void stop() override { KillTimer(window_, id_); }
-  void tick() { front_.notifyTick(); }
+  void tick() { backend::FrontAccess::ticked(front_); }
 
  private:
   Timer& front_;

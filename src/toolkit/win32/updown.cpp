@@ -23,7 +23,8 @@ class Win32UpDown final : public NativeControl<backend::UpDownPeer> {
   LRESULT notify(const NMHDR& header) override {
     if (header.code != UDN_DELTAPOS) return 0;
     const auto& change = reinterpret_cast<const NMUPDOWN&>(header);
-    if (change.iDelta != 0) static_cast<UpDown&>(front()).notifyStep(change.iDelta > 0 ? 1 : -1);
+    if (change.iDelta != 0)
+      backend::FrontAccess::stepped(static_cast<UpDown&>(front()), change.iDelta > 0 ? 1 : -1);
     return TRUE;  // the native position stays where it is
   }
 };

@@ -146,7 +146,7 @@ void Win32Window::moveTo(const RECT& screen) {
 void Win32Window::changeScale(const RECT& suggested) {
   const unsigned sizeEventsBefore = sizeEvents_;
   moveTo(suggested);
-  if (sizeEvents_ == sizeEventsBefore) front_.notifyResized();
+  if (sizeEvents_ == sizeEventsBefore) backend::FrontAccess::resized(front_);
 }
 
 int Win32Window::dpi() const {
@@ -169,7 +169,7 @@ void Win32Window::setVisible(bool visible) {
   const bool showing = visible && !IsWindowVisible(hwnd_);
   const unsigned sizeEventsBefore = sizeEvents_;
   ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
-  if (showing && sizeEvents_ == sizeEventsBefore) front_.notifyResized();
+  if (showing && sizeEvents_ == sizeEventsBefore) backend::FrontAccess::resized(front_);
 }
 
 bool Win32Window::visible() const {
@@ -287,10 +287,10 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
       ++sizeEvents_;
-      if (wParam != SIZE_MINIMIZED) front_.notifyResized();
+      if (wParam != SIZE_MINIMIZED) backend::FrontAccess::resized(front_);
       return 0;
     case WM_CLOSE:
-      front_.notifyCloseRequest();
+      backend::FrontAccess::closeRequested(front_);
       return 0;
     case WM_COMMAND:
       command(wParam, lParam);

@@ -32,7 +32,7 @@ class NativeTimer final : public backend::TimerPeer {
   // The handler may stop, restart or destroy this timer; a source removed meanwhile is not
   // called again whatever this returns.
   static gboolean tick(gpointer self) {
-    static_cast<NativeTimer*>(self)->front_.notifyTick();
+    backend::FrontAccess::ticked(static_cast<NativeTimer*>(self)->front_);
     return G_SOURCE_CONTINUE;
   }
 

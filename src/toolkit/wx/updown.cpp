@@ -73,7 +73,7 @@ class ArrowsWidget : public wxWindow {
   // One step in the held direction; held down, the arrow repeats.
   void step(int nextMs) {
     if (pressed_ == 0) return;
-    front_.notifyStep(pressed_);
+    backend::FrontAccess::stepped(front_, pressed_);
     repeat_.StartOnce(nextMs);
     Refresh();
   }
@@ -88,7 +88,7 @@ class ArrowsWidget : public wxWindow {
   void onKeyDown(wxKeyEvent& event) {
     const int key = event.GetKeyCode();
     if (key == WXK_UP || key == WXK_DOWN) {
-      front_.notifyStep(key == WXK_UP ? +1 : -1);
+      backend::FrontAccess::stepped(front_, key == WXK_UP ? +1 : -1);
     } else {
       event.Skip();
     }

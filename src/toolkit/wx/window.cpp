@@ -168,7 +168,7 @@ void FramePeer::reportClientSize(bool always) {
   const Size size = clientSize();
   if (!always && size == reportedClientSize_) return;
   reportedClientSize_ = size;
-  front_.notifyResized();
+  backend::FrontAccess::resized(front_);
 }
 
 FramePeer& native(backend::WindowPeer& peer) {

@@ -49,7 +49,7 @@ class FramePeer final : public backend::WindowPeer {
 
   // Events from the frame.
   void geometryChanged();
-  void closeRequested() { front_.notifyCloseRequest(); }
+  void closeRequested() { backend::FrontAccess::closeRequested(front_); }
   // Return or Enter: clicks the focused push button, else the visible default button.
   bool enterPressed();
 
