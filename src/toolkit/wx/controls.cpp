@@ -5,6 +5,7 @@
 #include <wx/textctrl.h>
 
 #include "toolkit/wx/gtk.h"
+#include "toolkit/wx/text.h"
 #include "toolkit/wx/window.h"
 
 namespace tk::wx {

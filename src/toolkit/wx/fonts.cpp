@@ -13,6 +13,7 @@
 #include "toolkit/backend.h"
 #include "toolkit/wx/gtk.h"
 #include "toolkit/wx/limits.h"
+#include "toolkit/wx/text.h"
 
 namespace tk::wx {
 namespace {
@@ -149,14 +150,6 @@ wxString linuxFace(const std::string& name) {
   };
   const auto twin = twins.find(name);
   return twin != twins.end() ? twin->second : toWx(name);
-}
-
-wxString toWx(const std::string& text) {
-  return wxString::FromUTF8(text.data(), text.size());
-}
-
-std::string fromWx(const wxString& text) {
-  return text.utf8_string();
 }
 
 }  // namespace tk::wx

@@ -32,7 +32,4 @@ class NativeFont {
 // The face that stands in on Linux for a Windows font name.
 wxString linuxFace(const std::string& name);
 
-wxString toWx(const std::string& text);
-std::string fromWx(const wxString& text);
-
 }  // namespace tk::wx

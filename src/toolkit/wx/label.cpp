@@ -7,6 +7,7 @@
 #include "toolkit/backend.h"
 #include "toolkit/wx/client_area.h"
 #include "toolkit/wx/fonts.h"
+#include "toolkit/wx/text.h"
 #include "toolkit/wx/window.h"
 
 namespace tk::wx {

@@ -5,6 +5,7 @@
 #include "toolkit/backend.h"
 #include "toolkit/wx/fonts.h"
 #include "toolkit/wx/gtk.h"
+#include "toolkit/wx/text.h"
 #include "toolkit/wx/window.h"
 
 namespace tk::wx {

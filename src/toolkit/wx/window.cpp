@@ -10,6 +10,7 @@
 #include "toolkit/wx/gtk.h"
 #include "toolkit/wx/icon.h"
 #include "toolkit/wx/limits.h"
+#include "toolkit/wx/text.h"
 
 namespace tk::wx {
 namespace {
