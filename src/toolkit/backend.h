@@ -5,7 +5,8 @@
 // peer reports native events to its front through FrontAccess, whose calls dispatch the
 // handlers.
 //
-// Each backend defines every function declared in this header; the build links one of them.
+// Each backend defines the functions under "Supplied by each backend" and the peers'
+// classes; the fronts define the rest. A program or test links one backend.
 #pragma once
 
 #include <memory>
@@ -123,6 +124,18 @@ struct FrontAccess {
   static void ticked(Timer& timer) { timer.notifyTick(); }
 };
 
+// Defined by the fronts for every backend: ------------------------------------------------
+
+// A push button's caption as drawn: the "&" markers gone, "&&" shown as "&".
+std::string plainCaption(const std::string& caption);
+// The room a push button's frame and padding take from its caption, in 96-DPI pixels.
+constexpr int buttonCaptionPadding = 12;
+// The font a button draws its caption with: its own, or a smaller one where the caption
+// would not fit the width between its frame's padding.
+Font captionFont(const Font& font, const std::string& plainCaption, int width, int padding);
+
+// Supplied by each backend: ---------------------------------------------------------------
+
 std::unique_ptr<WindowPeer> createWindow(Window& front);
 std::unique_ptr<LabelPeer> createLabel(WindowPeer& parent, Label& front);
 std::unique_ptr<EditPeer> createEdit(WindowPeer& parent, LabeledEdit& front);
@@ -138,12 +151,6 @@ int textWidth(const Font& font, const std::string& text);  // text without tabs 
 int editHeight(const Font& font);   // an edit box fitting the font: cell height plus border
 int comboHeight(const Font& font);  // the closed height of a combo box with the font
 int liveFontCount();
-
-// A push button's caption as drawn: the "&" markers gone, "&&" shown as "&".
-std::string plainCaption(const std::string& caption);
-// The font a button draws its caption with: its own, or a smaller one where the caption
-// would not fit the width between its frame's padding.
-Font captionFont(const Font& font, const std::string& plainCaption, int width, int padding);
 
 void initialize(int argc, char** argv);
 // Runs the message loop until quit().

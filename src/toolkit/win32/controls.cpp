@@ -27,9 +27,9 @@ std::wstring windowText(HWND window) {
   return text;
 }
 
-class Win32Edit final : public NativeControl<backend::EditPeer> {
+class NativeEdit final : public NativeControl<backend::EditPeer> {
  public:
-  Win32Edit(backend::WindowPeer& parent, LabeledEdit& edit)
+  NativeEdit(backend::WindowPeer& parent, LabeledEdit& edit)
       : NativeControl(parent, edit, L"EDIT", ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE) {}
   std::string text() const override { return narrow(windowText(handle())); }
   void setText(const std::string& text) override { SetWindowTextW(handle(), widen(text).c_str()); }
@@ -37,9 +37,9 @@ class Win32Edit final : public NativeControl<backend::EditPeer> {
 
 // The native combo box takes the asked height as that of its open list; its closed
 // height follows its font. So every placing asks for room for a list of eight rows.
-class Win32Combo final : public NativeControl<backend::ComboPeer> {
+class NativeCombo final : public NativeControl<backend::ComboPeer> {
  public:
-  Win32Combo(backend::WindowPeer& parent, ComboBox& combo, ComboStyle style)
+  NativeCombo(backend::WindowPeer& parent, ComboBox& combo, ComboStyle style)
       : NativeControl(
             parent, combo, L"COMBOBOX",
             WS_VSCROLL | (style == ComboStyle::dropDownList ? CBS_DROPDOWNLIST
@@ -170,46 +170,46 @@ void ChildControl::focus() {
   SetFocus(hwnd_);
 }
 
-// Win32Button
+// NativeButton
 
-Win32Button::Win32Button(backend::WindowPeer& parent, Button& button)
+NativeButton::NativeButton(backend::WindowPeer& parent, Button& button)
     : NativeControl(parent, button, L"BUTTON", BS_PUSHBUTTON) {}
 
-void Win32Button::setBounds(const Rect& bounds) {
+void NativeButton::setBounds(const Rect& bounds) {
   place(bounds);
   width_ = bounds.width;
   showFont();
 }
 
-void Win32Button::setFont(const Font& font) {
+void NativeButton::setFont(const Font& font) {
   font_ = font;
   showFont();
 }
 
-void Win32Button::setCaption(const std::string& caption) {
+void NativeButton::setCaption(const std::string& caption) {
   SetWindowTextW(handle(), widen(caption).c_str());
   caption_ = backend::plainCaption(caption);
   showFont();
 }
 
-void Win32Button::showFont() {
-  constexpr int framePadding = 12;  // the button's frame and the room around its caption, at 96 DPI
-  const int padding = MulDiv(framePadding, windowDpi(GetParent(handle())), designDpi);
+void NativeButton::showFont() {
+  const int padding =
+      MulDiv(backend::buttonCaptionPadding, windowDpi(GetParent(handle())), designDpi);
   const Font shown = backend::captionFont(font_, caption_, width_, padding);
   if (shown_ == shown) return;
   applyFont(shown);
   shown_ = shown;
 }
 
-void Win32Button::command(WORD code) {
+void NativeButton::command(WORD code) {
   if (code == BN_CLICKED) click();
 }
 
-void Win32Button::showAsDefault(bool isDefault) {
+void NativeButton::showAsDefault(bool isDefault) {
   SendMessageW(handle(), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
-void Win32Button::click() {
+void NativeButton::click() {
   static_cast<Button&>(front()).click();
 }
 
@@ -225,13 +225,13 @@ namespace tk::backend {
 using namespace tk::win32;
 
 std::unique_ptr<EditPeer> createEdit(WindowPeer& parent, LabeledEdit& front) {
-  return std::make_unique<Win32Edit>(parent, front);
+  return std::make_unique<NativeEdit>(parent, front);
 }
 std::unique_ptr<ButtonPeer> createButton(WindowPeer& parent, Button& front) {
-  return std::make_unique<Win32Button>(parent, front);
+  return std::make_unique<NativeButton>(parent, front);
 }
 std::unique_ptr<ComboPeer> createCombo(WindowPeer& parent, ComboBox& front, ComboStyle style) {
-  return std::make_unique<Win32Combo>(parent, front, style);
+  return std::make_unique<NativeCombo>(parent, front, style);
 }
 
 }  // namespace tk::backend

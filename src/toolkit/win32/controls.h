@@ -56,9 +56,9 @@ class NativeControl : public Peer, public ChildControl {
   void setFocus() override { focus(); }
 };
 
-class Win32Button final : public NativeControl<backend::ButtonPeer> {
+class NativeButton final : public NativeControl<backend::ButtonPeer> {
  public:
-  Win32Button(backend::WindowPeer& parent, Button& button);
+  NativeButton(backend::WindowPeer& parent, Button& button);
   void setBounds(const Rect& bounds) override;
   void setFont(const Font& font) override;
   void setCaption(const std::string& caption) override;

@@ -12,9 +12,9 @@ namespace {
 // below that is not shown. SS_NOPREFIX keeps "&". The static control fills its whole
 // rectangle, and the layout may give a label more room than its text, over its neighbours;
 // so the native window covers only the part of the label that its text takes.
-class Win32Label final : public NativeControl<backend::LabelPeer> {
+class NativeLabel final : public NativeControl<backend::LabelPeer> {
  public:
-  Win32Label(backend::WindowPeer& parent, Label& label)
+  NativeLabel(backend::WindowPeer& parent, Label& label)
       : NativeControl(parent, label, L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX) {}
   void setBounds(const Rect& bounds) override {
     bounds_ = bounds;
@@ -49,7 +49,7 @@ class Win32Label final : public NativeControl<backend::LabelPeer> {
 namespace tk::backend {
 
 std::unique_ptr<LabelPeer> createLabel(WindowPeer& parent, Label& front) {
-  return std::make_unique<win32::Win32Label>(parent, front);
+  return std::make_unique<win32::NativeLabel>(parent, front);
 }
 
 }  // namespace tk::backend

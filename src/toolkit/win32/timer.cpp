@@ -8,17 +8,17 @@
 namespace tk::win32 {
 namespace {
 
-class Win32Timer;
-std::unordered_map<UINT_PTR, Win32Timer*> timers;
+class NativeTimer;
+std::unordered_map<UINT_PTR, NativeTimer*> timers;
 UINT_PTR nextTimerId = 1;
 
-class Win32Timer final : public backend::TimerPeer {
+class NativeTimer final : public backend::TimerPeer {
  public:
-  Win32Timer(backend::WindowPeer& owner, Timer& front)
+  NativeTimer(backend::WindowPeer& owner, Timer& front)
       : front_(front), window_(nativeWindow(owner)), id_(nextTimerId++) {
     timers[id_] = this;
   }
-  ~Win32Timer() override {
+  ~NativeTimer() override {
     stop();
     timers.erase(id_);
   }
@@ -46,7 +46,7 @@ void deliverTick(UINT_PTR timerId) {
 namespace tk::backend {
 
 std::unique_ptr<TimerPeer> createTimer(WindowPeer& owner, Timer& front) {
-  return std::make_unique<tk::win32::Win32Timer>(owner, front);
+  return std::make_unique<tk::win32::NativeTimer>(owner, front);
 }
 
 }  // namespace tk::backend

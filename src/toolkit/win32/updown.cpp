@@ -12,9 +12,9 @@ namespace {
 
 constexpr int nativeRange = 10000;
 
-class Win32UpDown final : public NativeControl<backend::UpDownPeer> {
+class NativeUpDown final : public NativeControl<backend::UpDownPeer> {
  public:
-  Win32UpDown(backend::WindowPeer& parent, UpDown& upDown)
+  NativeUpDown(backend::WindowPeer& parent, UpDown& upDown)
       : NativeControl(parent, upDown, UPDOWN_CLASSW, UDS_ARROWKEYS | UDS_NOTHOUSANDS) {
     SendMessageW(handle(), UDM_SETRANGE32, static_cast<WPARAM>(-nativeRange), nativeRange);
     SendMessageW(handle(), UDM_SETPOS32, 0, 0);
@@ -35,7 +35,7 @@ class Win32UpDown final : public NativeControl<backend::UpDownPeer> {
 namespace tk::backend {
 
 std::unique_ptr<UpDownPeer> createUpDown(WindowPeer& parent, UpDown& front) {
-  return std::make_unique<tk::win32::Win32UpDown>(parent, front);
+  return std::make_unique<tk::win32::NativeUpDown>(parent, front);
 }
 
 }  // namespace tk::backend

@@ -17,8 +17,8 @@ namespace {
 constexpr wchar_t windowClass[] = L"QuerlanWindow";
 constexpr wchar_t windowProperty[] = L"Querlan.Window";
 
-Win32Window* peerOf(HWND window) {
-  return window != nullptr ? static_cast<Win32Window*>(GetPropW(window, windowProperty)) : nullptr;
+NativeWindow* peerOf(HWND window) {
+  return window != nullptr ? static_cast<NativeWindow*>(GetPropW(window, windowProperty)) : nullptr;
 }
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -26,7 +26,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     SetPropW(window, windowProperty, create->lpCreateParams);
   }
-  Win32Window* peer = peerOf(window);
+  NativeWindow* peer = peerOf(window);
   if (message == WM_NCDESTROY) RemovePropW(window, windowProperty);
   if (peer == nullptr || peer->handle() != window) {
     return DefWindowProcW(window, message, wParam, lParam);
@@ -89,7 +89,7 @@ void registerWindowClass() {
   (void)registered;
 }
 
-Win32Window::Win32Window(Window& front) : front_(front) {
+NativeWindow::NativeWindow(Window& front) : front_(front) {
   registerWindowClass();
   hwnd_ =
       CreateWindowExW(WS_EX_CONTROLPARENT, windowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -97,7 +97,7 @@ Win32Window::Win32Window(Window& front) : front_(front) {
   if (firstWindow == nullptr) firstWindow = hwnd_;
 }
 
-Win32Window::~Win32Window() {
+NativeWindow::~NativeWindow() {
   enableOthers();
   for (HWND* known : {&firstWindow, &lastActive}) {
     if (*known == hwnd_) *known = nullptr;
@@ -105,7 +105,7 @@ Win32Window::~Win32Window() {
   DestroyWindow(hwnd_);
 }
 
-Rect Win32Window::bounds() const {
+Rect NativeWindow::bounds() const {
   if (IsIconic(hwnd_)) {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
@@ -120,7 +120,7 @@ Rect Win32Window::bounds() const {
 }
 
 // A minimised window keeps the new bounds for when it is restored.
-void Win32Window::setBounds(const Rect& bounds) {
+void NativeWindow::setBounds(const Rect& bounds) {
   RECT screen = screenRect(bounds, hwnd_);
   if (IsIconic(hwnd_)) {
     WINDOWPLACEMENT placement{};
@@ -136,50 +136,50 @@ void Win32Window::setBounds(const Rect& bounds) {
   moveTo(screen);
 }
 
-void Win32Window::moveTo(const RECT& screen) {
+void NativeWindow::moveTo(const RECT& screen) {
   SetWindowPos(hwnd_, nullptr, screen.left, screen.top, screen.right - screen.left,
                screen.bottom - screen.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // On a screen with another scale the window takes the size Windows suggests, the same design
 // size there, and the layout runs again for the new pixels even if that size came out equal.
-void Win32Window::changeScale(const RECT& suggested) {
+void NativeWindow::changeScale(const RECT& suggested) {
   const unsigned sizeEventsBefore = sizeEvents_;
   moveTo(suggested);
   if (sizeEvents_ == sizeEventsBefore) backend::FrontAccess::resized(front_);
 }
 
-int Win32Window::dpi() const {
+int NativeWindow::dpi() const {
   return windowDpi(hwnd_);
 }
 
-Size Win32Window::clientSize() const {
+Size NativeWindow::clientSize() const {
   RECT rect{};
   GetClientRect(hwnd_, &rect);
   return {rect.right, rect.bottom};
 }
 
-void Win32Window::setCaption(const std::string& caption) {
+void NativeWindow::setCaption(const std::string& caption) {
   SetWindowTextW(hwnd_, widen(caption).c_str());
 }
 
 // The layout runs whenever the window comes into view, as for a change of size, unless
 // showing it has already sent WM_SIZE.
-void Win32Window::setVisible(bool visible) {
+void NativeWindow::setVisible(bool visible) {
   const bool showing = visible && !IsWindowVisible(hwnd_);
   const unsigned sizeEventsBefore = sizeEvents_;
   ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
   if (showing && sizeEvents_ == sizeEventsBefore) backend::FrontAccess::resized(front_);
 }
 
-bool Win32Window::visible() const {
+bool NativeWindow::visible() const {
   return IsWindowVisible(hwnd_) != FALSE;
 }
 
 // While modal, the window is owned by the window it was opened from (GWLP_HWNDPARENT sets
 // the owner of a top-level window), so it stays above that window; afterwards it is on its
 // own again.
-void Win32Window::runModal() {
+void NativeWindow::runModal() {
   const HWND previous = GetActiveWindow();
   const HWND owner = ownerWindow(hwnd_);
   disabledByModal_ = disableOthers(hwnd_);
@@ -197,18 +197,18 @@ void Win32Window::runModal() {
 }
 
 // The other windows come back before this one hides, so that activation returns to them.
-void Win32Window::endModal() {
+void NativeWindow::endModal() {
   modalOpen_ = false;
   enableOthers();
 }
 
-void Win32Window::enableOthers() {
+void NativeWindow::enableOthers() {
   enableAgain(disabledByModal_);
 }
 
-void Win32Window::setDefaultButton(backend::ButtonPeer* button) {
-  auto* next = static_cast<Win32Button*>(button);
-  if (auto* old = dynamic_cast<Win32Button*>(ChildControl::from(defaultButton_))) {
+void NativeWindow::setDefaultButton(backend::ButtonPeer* button) {
+  auto* next = static_cast<NativeButton*>(button);
+  if (auto* old = dynamic_cast<NativeButton*>(ChildControl::from(defaultButton_))) {
     old->showAsDefault(false);
   }
   defaultButton_ = next != nullptr ? next->handle() : nullptr;
@@ -217,7 +217,7 @@ void Win32Window::setDefaultButton(backend::ButtonPeer* button) {
 
 // The tab stops take WS_TABSTOP and the front of the Z order, first to last, which is the
 // order IsDialogMessage walks.
-void Win32Window::setTabOrder(const std::vector<backend::ControlPeer*>& order) {
+void NativeWindow::setTabOrder(const std::vector<backend::ControlPeer*>& order) {
   for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
     SetWindowLongPtrW(child, GWL_STYLE, GetWindowLongPtrW(child, GWL_STYLE) & ~WS_TABSTOP);
@@ -232,9 +232,9 @@ void Win32Window::setTabOrder(const std::vector<backend::ControlPeer*>& order) {
 }
 
 // Enter clicks the focused push button, or else the visible default button.
-void Win32Window::pressEnter() {
+void NativeWindow::pressEnter() {
   const HWND focus = GetFocus();
-  auto* focused = dynamic_cast<Win32Button*>(ChildControl::from(focus));
+  auto* focused = dynamic_cast<NativeButton*>(ChildControl::from(focus));
   if (focused != nullptr && IsWindowVisible(focus)) {
     focused->click();
   } else if (Button* button = front_.defaultButton()) {
@@ -242,7 +242,7 @@ void Win32Window::pressEnter() {
   }
 }
 
-void Win32Window::moveFocus(WPARAM wParam, LPARAM lParam) {
+void NativeWindow::moveFocus(WPARAM wParam, LPARAM lParam) {
   const HWND focus = childHolding(hwnd_, GetFocus());
   const HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
                                    : GetNextDlgTabItem(hwnd_, focus, wParam != 0);
@@ -255,7 +255,7 @@ void Win32Window::moveFocus(WPARAM wParam, LPARAM lParam) {
 
 // The window itself takes no keys: the focus goes on to the control that had it last, or
 // to the first tab stop.
-void Win32Window::restoreFocus() {
+void NativeWindow::restoreFocus() {
   HWND target = lastFocus_;
   if (target == nullptr || !IsWindow(target) || !IsChild(hwnd_, target) ||
       !IsWindowVisible(target)) {
@@ -265,7 +265,7 @@ void Win32Window::restoreFocus() {
 }
 
 // A notification of one of our controls goes to it; IDOK from the dialog manager is Enter.
-void Win32Window::command(WPARAM wParam, LPARAM lParam) {
+void NativeWindow::command(WPARAM wParam, LPARAM lParam) {
   if (ChildControl* control = ChildControl::from(reinterpret_cast<HWND>(lParam))) {
     control->command(HIWORD(wParam));
   } else if (LOWORD(wParam) == IDOK) {
@@ -273,17 +273,17 @@ void Win32Window::command(WPARAM wParam, LPARAM lParam) {
   }
 }
 
-LRESULT Win32Window::notify(const NMHDR& header) {
+LRESULT NativeWindow::notify(const NMHDR& header) {
   ChildControl* control = ChildControl::from(header.hwndFrom);
   return control != nullptr ? control->notify(header) : 0;
 }
 
-void Win32Window::rememberFocus() {
+void NativeWindow::rememberFocus() {
   const HWND focus = childHolding(hwnd_, GetFocus());
   if (focus != nullptr) lastFocus_ = focus;
 }
 
-LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT NativeWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
       ++sizeEvents_;
@@ -318,7 +318,7 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 HWND nativeWindow(backend::WindowPeer& peer) {
-  return static_cast<Win32Window&>(peer).handle();
+  return static_cast<NativeWindow&>(peer).handle();
 }
 
 HWND ownerWindow(HWND except) {
@@ -373,7 +373,7 @@ BOOL CALLBACK addWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
 namespace tk::backend {
 
 std::unique_ptr<WindowPeer> createWindow(Window& front) {
-  return std::make_unique<tk::win32::Win32Window>(front);
+  return std::make_unique<tk::win32::NativeWindow>(front);
 }
 
 // Each monitor's work area: what MonitorFromRect(MONITOR_DEFAULTTONEAREST) chooses from,

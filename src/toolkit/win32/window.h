@@ -10,10 +10,10 @@
 
 namespace tk::win32 {
 
-class Win32Window final : public backend::WindowPeer {
+class NativeWindow final : public backend::WindowPeer {
  public:
-  explicit Win32Window(Window& front);
-  ~Win32Window() override;
+  explicit NativeWindow(Window& front);
+  ~NativeWindow() override;
 
   Rect bounds() const override;
   void setBounds(const Rect& bounds) override;

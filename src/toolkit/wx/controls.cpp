@@ -18,9 +18,6 @@ class NativeEdit final : public NativeControl<backend::EditPeer> {
   void setText(const std::string& text) override { as<wxTextCtrl>().ChangeValue(toWx(text)); }
 };
 
-// The room a button's frame and padding take from its caption.
-constexpr int buttonPadding = 12;
-
 class NativeButton final : public NativeControl<backend::ButtonPeer> {
  public:
   NativeButton(wxWindow* parent, Button& front) : NativeControl(new ButtonWidget(parent, front)) {}
@@ -33,7 +30,8 @@ class NativeButton final : public NativeControl<backend::ButtonPeer> {
 
  private:
   Font displayedFont() const override {
-    return backend::captionFont(font(), shownCaption_, bounds().width, buttonPadding);
+    return backend::captionFont(font(), shownCaption_, bounds().width,
+                                backend::buttonCaptionPadding);
   }
 
   std::string shownCaption_;

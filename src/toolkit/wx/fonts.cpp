@@ -169,7 +169,7 @@ int textWidth(const Font& font, const std::string& text) {
   return wx::extentOf(wx::measuringFont(font), wx::toWx(text)).x;
 }
 
-// Win32's proportions, which the compact control style (style.cpp) makes room for: an edit
+// Win32's proportions, which the compact control style (gtk.cpp) makes room for: an edit
 // box is its cell height plus 8, a closed combo box its cell height plus 6.
 int editHeight(const Font& font) {
   return lineHeight(font) + 8;

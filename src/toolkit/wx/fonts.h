@@ -3,8 +3,8 @@
 // A tk::Font is {name, height}; a negative height is the character height in pixels (the em
 // size, without the internal leading), 0 the default GUI font's size. Windows font names with
 // no Linux counterpart map to metric twins: "Arial" and "MS Sans Serif" to Liberation Sans.
-// Text is measured on an off-screen bitmap, which is also where labels draw their text, so a
-// label's measured size and its drawn text agree to the pixel.
+// Text is measured on an off-screen bitmap at the scale GTK draws with, so a label's
+// measured size and its drawn text agree to the pixel.
 #pragma once
 
 #include <wx/font.h>

@@ -33,7 +33,7 @@ bool isEnterKey(const wxKeyEvent& event) {
 
 }  // namespace
 
-Frame::Frame(FramePeer& peer) : wxFrame(nullptr, wxID_ANY, wxString()), peer_(&peer) {
+Frame::Frame(NativeWindow& peer) : wxFrame(nullptr, wxID_ANY, wxString()), peer_(&peer) {
   SetIcon(programIcon());
   Bind(wxEVT_SIZE, &Frame::onGeometry, this);
   Bind(wxEVT_MOVE, &Frame::onGeometry, this);
@@ -60,25 +60,25 @@ void Frame::onCharHook(wxKeyEvent& event) {
   event.Skip();
 }
 
-FramePeer::FramePeer(Window& front)
+NativeWindow::NativeWindow(Window& front)
     : front_(front), frame_(new Frame(*this)), panel_(new ClientArea(frame_)) {
   useCompactStyle(*frame_);
   normalBounds_ = toRect(frame_->GetRect());
   if (firstFrame == nullptr) firstFrame = frame_;
 }
 
-FramePeer::~FramePeer() {
+NativeWindow::~NativeWindow() {
   if (firstFrame == frame_) firstFrame = nullptr;
   frame_->detach();
   frame_->Hide();
   frame_->Destroy();
 }
 
-Rect FramePeer::bounds() const {
+Rect NativeWindow::bounds() const {
   return frame_->IsIconized() ? normalBounds_ : toRect(frame_->GetRect());
 }
 
-void FramePeer::setBounds(const Rect& requested) {
+void NativeWindow::setBounds(const Rect& requested) {
   const Rect bounds{clampPosition(requested.left), clampPosition(requested.top),
                     clampExtent(requested.width), clampExtent(requested.height)};
   frame_->SetSize(bounds.left, bounds.top, bounds.width, bounds.height, wxSIZE_ALLOW_MINUS_ONE);
@@ -88,29 +88,29 @@ void FramePeer::setBounds(const Rect& requested) {
   reportClientSize(false);
 }
 
-Size FramePeer::clientSize() const {
+Size NativeWindow::clientSize() const {
   const wxSize size = frame_->GetClientSize();
   return {size.x, size.y};
 }
 
-void FramePeer::setCaption(const std::string& caption) {
+void NativeWindow::setCaption(const std::string& caption) {
   frame_->SetTitle(toWx(caption));
 }
 
 // Showing a hidden window runs its layout, as the first show must.
-void FramePeer::setVisible(bool visible) {
+void NativeWindow::setVisible(bool visible) {
   const bool showing = visible && !frame_->IsShown();
   frame_->Show(visible);
   if (showing) reportClientSize(true);
 }
 
-bool FramePeer::visible() const {
+bool NativeWindow::visible() const {
   return frame_->IsShown();
 }
 
 // While modal, the window is transient for the window it was opened from, so that it stays
 // above that window; afterwards it is on its own again.
-void FramePeer::runModal() {
+void NativeWindow::runModal() {
   setTransientParent(*frame_, ownerWindow(frame_));
   wxWindowDisabler others(frame_);
   if (!frame_->IsShown()) setVisible(true);
@@ -124,17 +124,17 @@ void FramePeer::runModal() {
   setTransientParent(*frame_, nullptr);
 }
 
-void FramePeer::endModal() {
+void NativeWindow::endModal() {
   if (modalLoop_ && modalLoop_->IsRunning()) modalLoop_->ScheduleExit();
 }
 
-void FramePeer::setDefaultButton(backend::ButtonPeer* button) {
+void NativeWindow::setDefaultButton(backend::ButtonPeer* button) {
   auto* widget = button ? dynamic_cast<wxButton*>(widgetOf(*button)) : nullptr;
   frame_->SetDefaultItem(widget);
   if (widget) widget->SetDefault();
 }
 
-void FramePeer::setTabOrder(const std::vector<backend::ControlPeer*>& order) {
+void NativeWindow::setTabOrder(const std::vector<backend::ControlPeer*>& order) {
   wxWindow* previous = nullptr;
   for (backend::ControlPeer* peer : order) {
     wxWindow* widget = widgetOf(*peer);
@@ -148,12 +148,12 @@ void FramePeer::setTabOrder(const std::vector<backend::ControlPeer*>& order) {
   }
 }
 
-void FramePeer::geometryChanged() {
+void NativeWindow::geometryChanged() {
   if (!frame_->IsIconized() && !frame_->IsMaximized()) normalBounds_ = toRect(frame_->GetRect());
   reportClientSize(false);
 }
 
-bool FramePeer::enterPressed() {
+bool NativeWindow::enterPressed() {
   if (auto* focused = dynamic_cast<ButtonWidget*>(wxWindow::FindFocus())) {
     focused->front().click();
     return true;
@@ -165,15 +165,15 @@ bool FramePeer::enterPressed() {
   return false;
 }
 
-void FramePeer::reportClientSize(bool always) {
+void NativeWindow::reportClientSize(bool always) {
   const Size size = clientSize();
   if (!always && size == reportedClientSize_) return;
   reportedClientSize_ = size;
   backend::FrontAccess::resized(front_);
 }
 
-FramePeer& native(backend::WindowPeer& peer) {
-  return dynamic_cast<FramePeer&>(peer);
+NativeWindow& native(backend::WindowPeer& peer) {
+  return dynamic_cast<NativeWindow&>(peer);
 }
 
 wxWindow* ownerWindow(wxWindow* except) {
@@ -189,7 +189,7 @@ wxWindow* ownerWindow(wxWindow* except) {
 namespace tk::backend {
 
 std::unique_ptr<WindowPeer> createWindow(Window& front) {
-  return std::make_unique<wx::FramePeer>(front);
+  return std::make_unique<wx::NativeWindow>(front);
 }
 
 // Each display's client area: on X11 the desktop's work area, without panels.

@@ -11,25 +11,25 @@
 
 namespace tk::wx {
 
-class FramePeer;
+class NativeWindow;
 
 // Forwards the frame's events to its peer for as long as the peer lives.
 class Frame : public wxFrame {
  public:
-  explicit Frame(FramePeer& peer);
+  explicit Frame(NativeWindow& peer);
   void detach() { peer_ = nullptr; }
 
  private:
   void onGeometry(wxEvent& event);
   void onClose(wxCloseEvent& event);
   void onCharHook(wxKeyEvent& event);
-  FramePeer* peer_;
+  NativeWindow* peer_;
 };
 
-class FramePeer final : public backend::WindowPeer {
+class NativeWindow final : public backend::WindowPeer {
  public:
-  explicit FramePeer(Window& front);
-  ~FramePeer() override;
+  explicit NativeWindow(Window& front);
+  ~NativeWindow() override;
 
   Rect bounds() const override;
   void setBounds(const Rect& requested) override;
@@ -65,7 +65,7 @@ class FramePeer final : public backend::WindowPeer {
 };
 
 // The window peer behind a backend::WindowPeer reference (every peer here is one).
-FramePeer& native(backend::WindowPeer& peer);
+NativeWindow& native(backend::WindowPeer& peer);
 
 // The window a message box or modal window belongs to: the innermost modal window, else
 // the active one of ours, else the main window (the first one made), if shown and not
