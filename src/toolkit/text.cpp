@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "core/saturate.h"
 #include "toolkit/backend.h"
 #include "toolkit/toolkit.h"
 
@@ -11,10 +12,7 @@ namespace {
 
 constexpr int tabStopChars = 8;
 
-// Positions are computed wide and saturated, since any font size may be asked for.
-int saturate(std::int64_t value) {
-  return static_cast<int>(std::min<std::int64_t>(value, INT_MAX));
-}
+using core::saturate;
 
 // Splits a line at tabs into runs, each starting at the next stop after the previous run.
 void layoutLine(const Font& font, std::string_view line, int y, std::vector<TextRun>& runs) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "core/saturate.h"
 #include "toolkit/headless/internal.h"
 
 namespace tk::headless {
@@ -18,10 +19,7 @@ bool quitFlag = false;
 std::string programFile;
 std::vector<Rect> screens;
 
-// Metrics saturate rather than overflow, whatever font size is asked for.
-int saturate(std::int64_t value) {
-  return static_cast<int>(std::min<std::int64_t>(value, INT_MAX));
-}
+using core::saturate;
 
 int cellHeight(const Font& font) {
   if (font.height < 0) return saturate(-std::int64_t{font.height});

@@ -3,6 +3,7 @@
 // controls draw: the extent from GetTextExtentPoint32W, the tab stop from tmAveCharWidth
 // (DrawText's DT_EXPANDTABS puts stops every eight of them) and the line from tmHeight.
 #include "toolkit/win32/fonts.h"
+#include "core/saturate.h"
 
 #include <algorithm>
 #include <array>
@@ -18,9 +19,7 @@ namespace {
 
 int liveFonts = 0;
 
-int saturate(std::int64_t value) {
-  return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
-}
+using core::saturate;
 
 // A few fonts kept for measuring: a layout pass measures with one font many times, and
 // keeping them few keeps the process's GDI object count flat however often it runs.
