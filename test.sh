@@ -9,6 +9,9 @@ source tools/scripts/ensure-packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev xvfb xauth xdotool \
   imagemagick x11-utils socat python3 openbox
 
+# The layers: no include may cross a forbidden boundary.
+tools/check-includes.py
+
 jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
