@@ -14,17 +14,19 @@
 #include <vector>
 
 #include "core/stringlist.h"
-#include "scratch.h"
+#include "error_of.h"
+#include "files.h"
+#include "tmpfs.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using core::testing::errorOf;
-using core::testing::namesIn;
-using core::testing::readBytes;
-using core::testing::ScratchDir;
-using core::testing::TinyDisk;
-using core::testing::writeBytes;
+using testsupport::errorOf;
+using testsupport::namesIn;
+using testsupport::readFile;
+using testsupport::TempDir;
+using testsupport::Tmpfs;
+using testsupport::writeFile;
 using Names = std::vector<std::string>;
 
 const std::string kEarlier = "1\r\n2\r\n3\r\n";
@@ -41,23 +43,23 @@ std::string saveManyLines(const std::string& path) {
 
 class ReplaceFile : public ::testing::Test {
  protected:
-  ScratchDir dir;
+  TempDir dir;
 };
 
 TEST_F(ReplaceFile, ReplacesOlderContentKeepingItsPermissions) {
   const std::string path = dir.file("Setup.txt");
-  writeBytes(path, std::string(100000, 'x'));
+  writeFile(path, std::string(100000, 'x'));
   const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   fs::permissions(path, mode);
   core::replaceFile(path, "65\r\n");
-  EXPECT_EQ(readBytes(path), "65\r\n");
+  EXPECT_EQ(readFile(path), "65\r\n");
   EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, mode);
-  EXPECT_EQ(dir.names(), Names{"Setup.txt"});
+  EXPECT_EQ(namesIn(dir.path()), Names{"Setup.txt"});
 }
 
 TEST_F(ReplaceFile, FollowsSymbolicLinksAndKeepsThem) {
   fs::create_directory(dir.path() / "data");
-  writeBytes(dir.file("data/real.txt"), kEarlier);
+  writeFile(dir.file("data/real.txt"), kEarlier);
   fs::create_symlink("data/real.txt", dir.path() / "hop.txt");
   fs::create_symlink(dir.path() / "hop.txt", dir.path() / "log.txt");
   fs::create_symlink("data/new.txt", dir.path() / "dangling.txt");
@@ -66,8 +68,8 @@ TEST_F(ReplaceFile, FollowsSymbolicLinksAndKeepsThem) {
   for (const char* link : {"log.txt", "hop.txt", "dangling.txt"}) {
     EXPECT_TRUE(fs::is_symlink(dir.path() / link)) << link;
   }
-  EXPECT_EQ(readBytes(dir.file("data/real.txt")), "255\r\n");
-  EXPECT_EQ(readBytes(dir.file("data/new.txt")), "0\r\n");
+  EXPECT_EQ(readFile(dir.file("data/real.txt")), "255\r\n");
+  EXPECT_EQ(readFile(dir.file("data/new.txt")), "0\r\n");
   EXPECT_EQ(namesIn(dir.path() / "data"), (Names{"new.txt", "real.txt"}));
 }
 
@@ -80,36 +82,36 @@ TEST_F(ReplaceFile, RefusesTargetsThatCannotBeCreated) {
   for (const auto& path : paths) {
     EXPECT_EQ(errorOf([&] { core::replaceFile(path, "1\r\n"); }), cannotCreate(path));
   }
-  EXPECT_EQ(dir.names(), (Names{"folder", "loop-a", "loop-b"}));
+  EXPECT_EQ(namesIn(dir.path()), (Names{"folder", "loop-a", "loop-b"}));
   EXPECT_TRUE(fs::is_empty(dir.path() / "folder"));
 }
 
 // A file that another program holds open exclusively shows on Linux as an flock.
 TEST_F(ReplaceFile, RefusesFileLockedByAnotherProgramUntilReleased) {
   const std::string path = dir.file("Setup.txt");
-  writeBytes(path, kEarlier);
+  writeFile(path, kEarlier);
   const int holder = ::open(path.c_str(), O_RDONLY);
   ASSERT_EQ(::flock(holder, LOCK_EX), 0);
   EXPECT_EQ(errorOf([&] { core::replaceFile(path, "neu\r\n"); }), cannotCreate(path));
-  EXPECT_EQ(readBytes(path), kEarlier);
+  EXPECT_EQ(readFile(path), kEarlier);
   ::close(holder);
   core::replaceFile(path, "neu\r\n");
-  EXPECT_EQ(readBytes(path), "neu\r\n");
+  EXPECT_EQ(readFile(path), "neu\r\n");
 }
 
 TEST_F(ReplaceFile, UnwritableFolderKeepsEarlierFile) {
   const std::string folder = dir.file("ro");
-  TinyDisk disk(folder, 65536);  // root writes anywhere; only a read-only mount stops it
-  if (::geteuid() == 0 && !disk.isMounted()) GTEST_SKIP() << "root without the right to mount";
+  Tmpfs disk(folder, 65536);  // root writes anywhere; only a read-only mount stops it
+  if (::geteuid() == 0 && !disk.mounted()) GTEST_SKIP() << "root without the right to mount";
   const std::string path = folder + "/Setup.txt";
-  writeBytes(path, kEarlier);
+  writeFile(path, kEarlier);
   if (::geteuid() == 0) {
-    ASSERT_TRUE(disk.makeReadOnly());
+    ASSERT_TRUE(disk.setReadOnly(true));
   } else {
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
   }
   EXPECT_EQ(saveManyLines(path), cannotCreate(path));
-  EXPECT_EQ(readBytes(path), kEarlier);
+  EXPECT_EQ(readFile(path), kEarlier);
   EXPECT_EQ(namesIn(folder), Names{"Setup.txt"});
 }
 
@@ -117,21 +119,21 @@ TEST_F(ReplaceFile, UnwritableFolderKeepsEarlierFile) {
 // writes the same way.
 TEST_F(ReplaceFile, FullDiskRaisesWriteErrorAndKeepsEarlierFile) {
   const std::string folder = dir.file("disk");
-  const TinyDisk disk(folder, 16384);
+  const Tmpfs disk(folder, 16384);
   const std::string path = folder + "/log.txt";
-  writeBytes(path, kEarlier);
+  writeFile(path, kEarlier);
   rlimit saved{};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
   rlimit tight = saved;
   tight.rlim_cur = 4096;
   const auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
-  const bool limited = !disk.isMounted() && ::setrlimit(RLIMIT_FSIZE, &tight) == 0;
+  const bool limited = !disk.mounted() && ::setrlimit(RLIMIT_FSIZE, &tight) == 0;
   const std::string error = saveManyLines(path);
   ::setrlimit(RLIMIT_FSIZE, &saved);
   ::signal(SIGXFSZ, previousHandler);
-  ASSERT_TRUE(disk.isMounted() || limited) << "neither a tmpfs nor a file size limit";
+  ASSERT_TRUE(disk.mounted() || limited) << "neither a tmpfs nor a file size limit";
   EXPECT_EQ(error, "Stream-Schreibfehler");
-  EXPECT_EQ(readBytes(path), kEarlier);
+  EXPECT_EQ(readFile(path), kEarlier);
   EXPECT_EQ(namesIn(folder), Names{"log.txt"});
 }
 
@@ -154,7 +156,7 @@ TEST_F(ReplaceFile, WritesDevicesInPlace) {
   EXPECT_TRUE(fs::is_fifo(fifo));
   EXPECT_TRUE(fs::is_character_file(full));
   EXPECT_TRUE(fs::is_character_file(null));
-  EXPECT_EQ(dir.names(), (Names{"fifo", "full", "full-link", "null"}));
+  EXPECT_EQ(namesIn(dir.path()), (Names{"fifo", "full", "full-link", "null"}));
 }
 
 }  // namespace

@@ -11,14 +11,16 @@
 #include <vector>
 
 #include "core/decimal.h"
-#include "scratch.h"
+#include "error_of.h"
+#include "files.h"
 
 namespace {
 
-using core::testing::errorOf;
-using core::testing::readBytes;
-using core::testing::ScratchDir;
-using core::testing::writeBytes;
+using testsupport::errorOf;
+using testsupport::namesIn;
+using testsupport::readFile;
+using testsupport::TempDir;
+using testsupport::writeFile;
 using Lines = std::vector<std::string>;
 
 Lines linesOf(const core::StringList& list) {
@@ -101,10 +103,10 @@ const std::vector<LoadCase>& loadCases() {
 }
 
 TEST(StringListLoad, SplitsAtEveryKindOfLineEnd) {
-  const ScratchDir dir;
+  const TempDir dir;
   for (const auto& c : loadCases()) {
     const std::string path = dir.file("Setup.txt");
-    writeBytes(path, c.bytes);
+    writeFile(path, c.bytes);
     core::StringList list = listOf({"old"});
     list.loadFromFile(path);
     EXPECT_EQ(linesOf(list), c.lines) << c.name;
@@ -112,9 +114,9 @@ TEST(StringListLoad, SplitsAtEveryKindOfLineEnd) {
 }
 
 TEST(StringListLoad, UnreadableFileRaisesOpenErrorAndKeepsTheList) {
-  const ScratchDir dir;
+  const TempDir dir;
   const std::string locked = dir.file("locked.txt");
-  writeBytes(locked, "1\r\n");
+  writeFile(locked, "1\r\n");
   const int holder = ::open(locked.c_str(), O_RDONLY);
   ASSERT_EQ(::flock(holder, LOCK_EX), 0);
   const std::vector<std::string> paths = {dir.file("missing.txt"), dir.path().string(), locked,
@@ -129,16 +131,16 @@ TEST(StringListLoad, UnreadableFileRaisesOpenErrorAndKeepsTheList) {
 }
 
 TEST(StringListSave, WritesEveryLineWithCrLf) {
-  const ScratchDir dir;
+  const TempDir dir;
   const std::string path = dir.file("log.txt");
   core::StringList list;
   for (const int byte : {0x41, 0x0D, 0xFF}) list.addDecimal(byte);
   list.saveToFile(path);
-  EXPECT_EQ(readBytes(path), "65\r\n13\r\n255\r\n");
+  EXPECT_EQ(readFile(path), "65\r\n13\r\n255\r\n");
 }
 
 TEST(StringListSave, KeepsBytesAndLinesThroughSaveAndLoad) {
-  const ScratchDir dir;
+  const TempDir dir;
   const std::string path = dir.file("Setup.txt");
   const Lines lines = {"0", "", "-20", "C:\\Messung\\Müller \xE4\xFF.txt", " 120"};
   listOf(lines).saveToFile(path);
@@ -148,12 +150,12 @@ TEST(StringListSave, KeepsBytesAndLinesThroughSaveAndLoad) {
 }
 
 TEST(StringListSave, EmptyListReplacesOlderFileWithEmptyOne) {
-  const ScratchDir dir;
+  const TempDir dir;
   const std::string path = dir.file("log.txt");
-  writeBytes(path, "1\r\n2\r\n");
+  writeFile(path, "1\r\n2\r\n");
   core::StringList().saveToFile(path);
-  EXPECT_EQ(readBytes(path), "");
-  EXPECT_EQ(dir.names(), Lines{"log.txt"});
+  EXPECT_EQ(readFile(path), "");
+  EXPECT_EQ(namesIn(dir.path()), Lines{"log.txt"});
 }
 
 // Ten million lines of "255" must cost less than 16 bytes each with every unused byte the

@@ -1,15 +1,10 @@
 // The lines a recording collects: every byte value takes a prepared line, and those lines
 // must read and save exactly as formatted numbers do, wherever a chunk of the list ends.
 #include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "core/decimal.h"
 #include "core/stringlist.h"
+#include "files.h"
 
 namespace {
 
@@ -18,13 +13,6 @@ namespace {
 int valueAt(int index) {
   if (index % 9973 == 0) return index % 2 == 0 ? -index : 256 + index;
   return (index * 7 + index / 256) % 256;
-}
-
-std::string readAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
 }
 
 TEST(CaptureLines, EveryValueReadsAndSavesAsItsDecimalTextAcrossChunks) {
@@ -39,11 +27,9 @@ TEST(CaptureLines, EveryValueReadsAndSavesAsItsDecimalTextAcrossChunks) {
   for (int i = 0; i < kLines; ++i) {
     ASSERT_EQ(list.at(i), core::decimalText(valueAt(i))) << "line " << i;
   }
-  const auto path = std::filesystem::temp_directory_path() /
-                    ("querlan-lines-" + std::to_string(::getpid()) + ".txt");
-  list.saveToFile(path.string());
-  const std::string saved = readAll(path);
-  std::filesystem::remove(path);
+  const testsupport::TempDir dir;
+  list.saveToFile(dir.file("lines.txt"));
+  const std::string saved = testsupport::readFile(dir.file("lines.txt"));
   EXPECT_EQ(saved.size(), expected.size());
   EXPECT_TRUE(saved == expected) << "the saved text differs from the formatted lines";
   EXPECT_LT(list.reservedBytes(), 16u * kLines);

@@ -5,8 +5,9 @@
 #include "windows/Main.h"
 #include "windows/Setupunit.h"
 
-namespace faults {
 namespace {
+
+using testsupport::ProgramTest;
 
 namespace headless = tk::headless;
 
@@ -55,4 +56,3 @@ TEST_F(FuzzRegressionTest, AHugeWindowGivesLabelsTheLargestSizeInsteadOfAnOverfl
 }
 
 }  // namespace
-}  // namespace faults

@@ -3,15 +3,20 @@
 #include <sys/resource.h>
 
 #include <chrono>
-#include <fstream>
 #include <thread>
 
 #include "program.h"
 #include "windows/Main.h"
 #include "windows/Recording.h"
 
-namespace faults {
 namespace {
+
+using testsupport::namesIn;
+using testsupport::ProgramTest;
+using testsupport::readFile;
+using testsupport::settingsText;
+using testsupport::Tmpfs;
+using testsupport::writeFile;
 
 namespace headless = tk::headless;
 using Names = std::vector<std::string>;
@@ -61,7 +66,7 @@ TEST_F(RecordingFaultTest, ADiskThatFillsDuringTheSaveKeepsTheEarlierFile) {
   const Tmpfs small(folder, 16 * 1024);
   if (!small.mounted()) GTEST_SKIP() << "no right to mount a tmpfs here";
   const auto destination = folder / "log.txt";
-  std::ofstream(destination, std::ios::binary) << "1\r\n2\r\n3\r\n";
+  writeFile(destination, "1\r\n2\r\n3\r\n");
   startWith(240, destination);
   startRecording();
   deliver(bytesCounting(20'000));  // some 90 KB of lines for a 16 KB disk
@@ -95,7 +100,6 @@ TEST_F(RecordingFaultTest, AnUnpluggedDeviceThatComesBackLosesNoRecording) {
   const double cpuBefore = processCpuSeconds();
   std::this_thread::sleep_for(std::chrono::seconds(2));
   EXPECT_LT(processCpuSeconds() - cpuBefore, 1.0) << "CPU seconds in 2 s after the hang-up";
-  std::filesystem::remove(startDirectory / "COM1");
   linkDevice();
   ASSERT_TRUE(device->waitUntilConfigured()) << "the port was not opened again";
   const std::string second = bytesCounting(1256).substr(1000);
@@ -113,4 +117,3 @@ TEST_F(RecordingFaultTest, AnUnpluggedDeviceThatComesBackLosesNoRecording) {
 }
 
 }  // namespace
-}  // namespace faults

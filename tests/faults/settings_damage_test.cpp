@@ -5,8 +5,11 @@
 #include "program.h"
 #include "windows/Main.h"
 
-namespace faults {
 namespace {
+
+using testsupport::ProgramTest;
+using testsupport::readFile;
+using testsupport::settingsText;
 
 namespace headless = tk::headless;
 
@@ -65,4 +68,3 @@ TEST_F(ProgramTest, AMegabyteTwelfthLineIsTheDestinationAndIsSavedAgain) {
 }
 
 }  // namespace
-}  // namespace faults

@@ -3,8 +3,13 @@
 #include "windows/Main.h"
 #include "windows/Recording.h"
 
-namespace faults {
 namespace {
+
+using testsupport::fillDisk;
+using testsupport::namesIn;
+using testsupport::ProgramTest;
+using testsupport::readFile;
+using testsupport::settingsText;
 
 namespace headless = tk::headless;
 using Names = std::vector<std::string>;
@@ -65,4 +70,3 @@ TEST_F(SettingsFolderTest, AFullDiskAbandonsTheCloseUntilThereIsRoomAgain) {
 }
 
 }  // namespace
-}  // namespace faults

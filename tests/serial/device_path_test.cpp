@@ -5,13 +5,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "files.h"
 #include "serial/comm/device_path.h"
-#include "support.h"
 
 namespace {
 
 TEST(DevicePath, MapsPortNamesToTheSerialDevices) {
-  serial_test::TempDirectory directory;
+  testsupport::StartDir directory;
   const struct {
     const char* name;
     const char* path;
@@ -35,7 +35,7 @@ TEST(DevicePath, MapsPortNamesToTheSerialDevices) {
 }
 
 TEST(DevicePath, PrefersAnEntryInTheStartDirectory) {
-  serial_test::TempDirectory directory;
+  testsupport::StartDir directory;
   std::ofstream("COM3") << "";
   ASSERT_EQ(::symlink("/nonexistent/querlan-device", "COM4"), 0);
   std::filesystem::create_directory("COM5");

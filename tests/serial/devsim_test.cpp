@@ -12,9 +12,11 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
+#include "devsim.h"
+#include "eventually.h"
+#include "files.h"
 #include "options.h"
 #include "payload.h"
 #include "serial/queues.h"
@@ -86,12 +88,6 @@ TEST(DevsimOptions, RefusesBadCommandLines) {
   EXPECT_EQ(devsim::parseOptions({"--help"}).error, "");
 }
 
-std::string fileText(const std::string& path) {
-  std::ostringstream text;
-  text << std::ifstream(path).rdbuf();
-  return text.str();
-}
-
 bool entryExists(const char* path) {
   struct stat info {};
   return ::lstat(path, &info) == 0;
@@ -109,11 +105,11 @@ class LinkToDevsim : public serial_test::FreshProcess {
     SioThread = new TSio(false);
     ASSERT_EQ(OpenComPort(0, 115200), 1);
   }
-  serial_test::TempDirectory directory;
+  testsupport::StartDir directory;
 };
 
 TEST_F(LinkToDevsim, TheAnswerToTheRequestArrivesWhole) {
-  serial_test::Devsim device({"--link", "COM1", "--pattern", "count", "--bytes", "3000"});
+  testsupport::Devsim device({"--link", "COM1", "--pattern", "count", "--bytes", "3000"});
   ASSERT_TRUE(device.waitForLine("ready COM1 /dev/pts/"));
   startProgram();
   TxPut(0x41);
@@ -125,7 +121,7 @@ TEST_F(LinkToDevsim, TheAnswerToTheRequestArrivesWhole) {
 }
 
 TEST_F(LinkToDevsim, OnceAnswersOnlyTheFirstRequestAndReportsWhatArrived) {
-  serial_test::Devsim device({"--link", "COM1", "--once", "--pattern", "hex:00ff", "--bytes", "200",
+  testsupport::Devsim device({"--link", "COM1", "--once", "--pattern", "hex:00ff", "--bytes", "200",
                               "--rate", "4000", "--report", "report.txt"});
   ASSERT_TRUE(device.waitForLine("ready"));
   startProgram();
@@ -137,11 +133,12 @@ TEST_F(LinkToDevsim, OnceAnswersOnlyTheFirstRequestAndReportsWhatArrived) {
   TxPut(0x41);
   EXPECT_TRUE(device.waitForLine("request 2"));
   EXPECT_EQ(device.stop(), 0);
-  EXPECT_EQ(fileText("report.txt"), "received=3\nrequests=2\nsent=200\nreceived_bytes=65 66 65\n");
+  EXPECT_EQ(testsupport::readFile("report.txt"),
+            "received=3\nrequests=2\nsent=200\nreceived_bytes=65 66 65\n");
 }
 
 TEST_F(LinkToDevsim, AStreamGoesOnUntilTheDeviceIsStopped) {
-  serial_test::Devsim device({"--link", "COM1", "--stream", "--pattern", "count"});
+  testsupport::Devsim device({"--link", "COM1", "--stream", "--pattern", "count"});
   ASSERT_TRUE(device.waitForLine("ready"));
   startProgram();
   TxPut(0x41);
@@ -151,12 +148,12 @@ TEST_F(LinkToDevsim, AStreamGoesOnUntilTheDeviceIsStopped) {
 
 TEST_F(LinkToDevsim, ReplacesAStaleLinkButNothingElse) {
   std::ofstream("COM2") << "keep me";
-  serial_test::Devsim refused({"--link", "COM2"});
+  testsupport::Devsim refused({"--link", "COM2"});
   EXPECT_NE(refused.wait(), 0);
-  EXPECT_EQ(fileText("COM2"), "keep me");
+  EXPECT_EQ(testsupport::readFile("COM2"), "keep me");
 
   ASSERT_EQ(::symlink("/nonexistent/old-device", "COM1"), 0);
-  serial_test::Devsim device({"--link", "COM1"});
+  testsupport::Devsim device({"--link", "COM1"});
   ASSERT_TRUE(device.waitForLine("ready"));
   startProgram();
   EXPECT_EQ(device.stop(), 0);
@@ -175,7 +172,7 @@ int openRaw(const char* path) {
 
 Bytes readBytes(int port, std::size_t count) {
   Bytes bytes;
-  serial_test::eventually([&] {
+  testsupport::eventually([&] {
     std::uint8_t buffer[256];
     const ssize_t got = ::read(port, buffer, std::min(sizeof buffer, count - bytes.size()));
     if (got > 0) bytes.insert(bytes.end(), buffer, buffer + got);
@@ -204,8 +201,8 @@ dev_t terminalOf(int port) {
 }
 
 TEST(DevsimPlug, UnplugHangsUpThePortAndTheReplugGoesOnWithTheAnswer) {
-  serial_test::TempDirectory directory;
-  serial_test::Devsim device(
+  testsupport::StartDir directory;
+  testsupport::Devsim device(
       {"--link", "COM1", "--pattern", "count", "--bytes", "256", "--rate", "200"});
   ASSERT_TRUE(device.waitForLine("ready"));
   const int before = openRaw("COM1");
@@ -253,11 +250,11 @@ TEST(DevsimPlug, UnplugHangsUpThePortAndTheReplugGoesOnWithTheAnswer) {
 // A device that drops its handshake line: nothing the program writes goes out, not even once
 // the program has switched software flow control off, while what the device sends arrives.
 TEST(DevsimHold, NothingGoesOutUntilTheLineIsReleased) {
-  serial_test::TempDirectory directory;
+  testsupport::StartDir directory;
   // Digits: the answer may come before the test has made the port raw, and a terminal in its
   // default settings passes digits unchanged.
   const char* digits = "hex:30313233";
-  serial_test::Devsim device(
+  testsupport::Devsim device(
       {"--link", "COM1", "--hold", "2000", "--unprompted", "--pattern", digits, "--bytes", "100"});
   ASSERT_TRUE(device.waitForLine("held"));
   const int port = ::open("COM1", O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -274,7 +271,7 @@ TEST(DevsimHold, NothingGoesOutUntilTheLineIsReleased) {
   EXPECT_EQ(::write(port, "A", 1), -1);
   EXPECT_EQ(errno, EAGAIN);
   pollfd watch{port, POLLOUT, 0};
-  const auto patience = std::chrono::milliseconds(serial_test::patience);
+  const auto patience = std::chrono::milliseconds(testsupport::patience);
   ASSERT_EQ(::poll(&watch, 1, static_cast<int>(patience.count())), 1) << "never released";
   ASSERT_EQ(::write(port, "A", 1), 1);
   EXPECT_TRUE(device.waitForLine("released"));

@@ -10,6 +10,9 @@
 #include <fstream>
 #include <mutex>
 
+#include "eventually.h"
+#include "files.h"
+#include "pty_device.h"
 #include "serial/comm/relay.h"
 #include "serial/queues.h"
 #include "serial/sio.h"
@@ -20,7 +23,7 @@ namespace {
 using serial_test::collectRx;
 using serial_test::counting;
 using serial_test::putTx;
-using serial_test::Terminal;
+using testsupport::PtyDevice;
 using Bytes = std::vector<std::uint8_t>;
 
 // Settings of a port that some other program left cooked, with flow control, parity
@@ -42,8 +45,8 @@ class PortOnTerminal : public serial_test::FreshProcess {
     serial_test::portMessages().clear();
   }
 
-  serial_test::TempDirectory directory;
-  Terminal terminal;
+  testsupport::StartDir directory;
+  PtyDevice terminal;
 };
 
 TEST_F(PortOnTerminal, OpenGivesTheLineItsRateAndMakesItTransparentButKeepsParityAndHandshake) {
@@ -162,7 +165,7 @@ class WorkerOnTerminal : public PortOnTerminal {
   }
   bool morePasses(int passes) {
     const int target = port.sleeps + passes;
-    return serial_test::eventually([&] { return port.sleeps >= target; });
+    return testsupport::eventually([&] { return port.sleeps >= target; });
   }
 
   CountingComm port;
@@ -185,10 +188,10 @@ TEST_F(WorkerOnTerminal, EveryByteValueArrivesUnchangedAndInOrder) {
 TEST_F(WorkerOnTerminal, EveryQueuedByteReachesTheLineUnchangedAndInOrder) {
   ASSERT_EQ(OpenComPort(0, 115200), 1);
   TxPut(0x41);
-  EXPECT_EQ(terminal.receive(1), Bytes{0x41});
+  EXPECT_EQ(terminal.receiveBytes(1), Bytes{0x41});
   const Bytes queued = everyByteValue();
   putTx(queued);
-  EXPECT_EQ(terminal.receive(queued.size()), queued);
+  EXPECT_EQ(terminal.receiveBytes(queued.size()), queued);
 }
 
 // A received XOFF (0x13) used to be swallowed and to stop the port's output, so the next
@@ -200,7 +203,7 @@ TEST_F(WorkerOnTerminal, AllByteValuesEndingInXoffArriveAndTheNextRequestStillGo
   terminal.send(sent);
   EXPECT_EQ(collectRx(sent.size()), sent);
   TxPut(0x41);
-  EXPECT_EQ(terminal.receive(1), Bytes{0x41});
+  EXPECT_EQ(terminal.receiveBytes(1), Bytes{0x41});
 }
 
 TEST_F(WorkerOnTerminal, AHeldLineStopsNeitherReceptionNorLosesTheHeldBytes) {
@@ -208,12 +211,12 @@ TEST_F(WorkerOnTerminal, AHeldLineStopsNeitherReceptionNorLosesTheHeldBytes) {
   terminal.hold(true);
   const Bytes queued = counting(3000);
   putTx(queued);
-  ASSERT_TRUE(serial_test::eventually([&] { return port.writes > 0; }));
+  ASSERT_TRUE(testsupport::eventually([&] { return port.writes > 0; }));
   const Bytes arriving = everyByteValue();
   terminal.send(arriving);
   EXPECT_EQ(collectRx(arriving.size()), arriving) << "reception waited for the held write";
   terminal.hold(false);
-  EXPECT_EQ(terminal.receive(queued.size()), queued);
+  EXPECT_EQ(terminal.receiveBytes(queued.size()), queued);
 }
 
 TEST_F(WorkerOnTerminal, AnUnpluggedDeviceIsClosedAtOnceAndUsedAgainWhenItIsBack) {
@@ -222,12 +225,11 @@ TEST_F(WorkerOnTerminal, AnUnpluggedDeviceIsClosedAtOnceAndUsedAgainWhenItIsBack
   terminal.send(before);
   EXPECT_EQ(collectRx(before.size()), before);
   terminal.unplug();
-  ASSERT_TRUE(serial_test::eventually([&] { return port.closes == 1; }))
+  ASSERT_TRUE(testsupport::eventually([&] { return port.closes == 1; }))
       << "the dead port was not closed";
   terminal.replugAs("COM1");
   // Bytes sent before the port is open again would meet the new terminal's defaults.
-  ASSERT_TRUE(serial_test::eventually([&] { return (terminal.settings().c_lflag & ICANON) == 0; }))
-      << "the port was not opened and configured again";
+  ASSERT_TRUE(terminal.waitUntilConfigured()) << "the port was not opened and configured again";
   const termios again = terminal.settings();
   EXPECT_EQ(::cfgetospeed(&again), B115200);
   EXPECT_FALSE(again.c_iflag & IXON);
@@ -235,7 +237,7 @@ TEST_F(WorkerOnTerminal, AnUnpluggedDeviceIsClosedAtOnceAndUsedAgainWhenItIsBack
   terminal.send(after);
   EXPECT_EQ(collectRx(after.size()), after) << "nothing came through the replugged port";
   TxPut(0x41);
-  EXPECT_EQ(terminal.receive(1), Bytes{0x41});
+  EXPECT_EQ(terminal.receiveBytes(1), Bytes{0x41});
   EXPECT_TRUE(serial_test::portMessages().empty());
   EXPECT_EQ(port.closes, 1);
 }

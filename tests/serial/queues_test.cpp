@@ -5,8 +5,8 @@
 #include <climits>
 #include <thread>
 
+#include "eventually.h"
 #include "serial/queues.h"
-#include "support.h"
 
 namespace {
 
@@ -82,9 +82,9 @@ TEST(Queues, AFullRxQueueMakesTheWorkerWaitAndLosesNothing) {
     }
   });
   // Let the queue fill before anything is taken, so the puts beyond 9,999 must wait.
-  ASSERT_TRUE(serial_test::eventually([&] { return returned.load() >= 9'999; }));
+  ASSERT_TRUE(testsupport::eventually([&] { return returned.load() >= 9'999; }));
   int next = 0;
-  const bool complete = serial_test::eventually([&] {
+  const bool complete = testsupport::eventually([&] {
     for (int value; (value = RxGet()) >= 0; ++next) {
       if (value != next % 251) return true;
     }

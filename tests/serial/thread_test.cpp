@@ -6,10 +6,10 @@
 #include <thread>
 #include <vector>
 
-#include "core/error.h"
+#include "error_of.h"
+#include "eventually.h"
 #include "serial/sio.h"
 #include "serial/thread.h"
-#include "support.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ class Probe final : public TThread {
 
 TEST(Thread, RunsExecuteOnItsOwnThreadAtOnceWhenNotSuspended) {
   Probe probe(false);
-  ASSERT_TRUE(serial_test::eventually([&] { return probe.terminatedAfterExecute.load(); }));
+  ASSERT_TRUE(testsupport::eventually([&] { return probe.terminatedAfterExecute.load(); }));
   EXPECT_EQ(probe.executed.load(), 1);
   EXPECT_NE(probe.ranOn, std::this_thread::get_id());
 }
@@ -47,7 +47,7 @@ TEST(Thread, CreatedSuspendedRunsOnlyOnceStarted) {
     Probe started(true);
     started.Start();
     started.Start();  // a second start does not run Execute again
-    ASSERT_TRUE(serial_test::eventually([&] { return started.executed.load() > 0; }));
+    ASSERT_TRUE(testsupport::eventually([&] { return started.executed.load() > 0; }));
     executed = started.executed.load();
   }
   EXPECT_EQ(executed, 1);
@@ -75,15 +75,10 @@ class NoRoomForThreads {
 
 TEST(Thread, AThreadTheSystemRefusesRaisesTheCreationError) {
   NoRoomForThreads refusal;
-  try {
-    Probe probe(false);
-    FAIL() << "the thread was created";
-  } catch (const core::Error& error) {
-    const std::string text = error.what();
-    const std::string prefix = "Fehler beim Erzeugen des Thread: ";
-    EXPECT_TRUE(text.starts_with(prefix)) << text;
-    EXPECT_GT(text.size(), prefix.size()) << "the system's error text is missing";
-  }
+  const std::string text = testsupport::errorOf([] { Probe probe(false); });
+  const std::string prefix = "Fehler beim Erzeugen des Thread: ";
+  EXPECT_TRUE(text.starts_with(prefix)) << text;
+  EXPECT_GT(text.size(), prefix.size()) << "the system's error text is missing";
 }
 
 }  // namespace

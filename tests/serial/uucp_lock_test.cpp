@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "files.h"
+#include "pty_device.h"
 #include "serial/comm/uucp_lock.h"
 #include "serial/sio.h"
 #include "support.h"
@@ -14,6 +16,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::writeFile;
 
 // The ID of a process that has ended (and been reaped), so no process has it for now.
 pid_t deadProcess() {
@@ -21,10 +24,6 @@ pid_t deadProcess() {
   if (child == 0) ::_exit(0);
   ::waitpid(child, nullptr, 0);
   return child;
-}
-
-void writeLock(const fs::path& file, const std::string& content) {
-  std::ofstream(file, std::ios::binary) << content;
 }
 
 std::string asText(pid_t pid) {
@@ -38,7 +37,7 @@ std::string asBinary(pid_t pid) {
 }
 
 TEST(UucpLock, HoldsOnlyWhileItsOwnerLives) {
-  serial_test::TempDirectory directory;
+  testsupport::StartDir directory;
   fs::create_directory("lock");
   std::ofstream("ttyUSB0");
   fs::create_symlink("ttyUSB0", "COM1");  // found through the link, as /dev/serial/by-id is
@@ -55,7 +54,7 @@ TEST(UucpLock, HoldsOnlyWhileItsOwnerLives) {
                         {"no process ID", "junk\n", false}};
   EXPECT_FALSE(comm::lockedByAnotherProgram("COM1", "lock")) << "no lock file";
   for (const Case& c : cases) {
-    writeLock("lock/LCK..ttyUSB0", c.content);
+    writeFile("lock/LCK..ttyUSB0", c.content);
     EXPECT_EQ(comm::lockedByAnotherProgram("COM1", "lock"), c.locked) << c.what;
   }
 }
@@ -76,20 +75,20 @@ class LockedPort : public serial_test::FreshProcess {
   }
   void TearDown() override { fs::remove(lockFile); }
 
-  serial_test::TempDirectory directory;
-  serial_test::Terminal terminal;
+  testsupport::StartDir directory;
+  testsupport::PtyDevice terminal;
   fs::path lockFile;
 };
 
 TEST_F(LockedPort, IsRefusedWhileAnotherProgramHoldsIt) {
-  writeLock(lockFile, asText(::getppid()));
+  writeFile(lockFile, asText(::getppid()));
   EXPECT_EQ(OpenComPort(0, 9600), 0);
   ASSERT_EQ(serial_test::portMessages().size(), 1u);
   EXPECT_EQ(serial_test::portMessages()[0].text, "Schnittstelle nicht zu öffnen !");
 }
 
 TEST_F(LockedPort, OpensWhenTheLockIsStale) {
-  writeLock(lockFile, asText(deadProcess()));
+  writeFile(lockFile, asText(deadProcess()));
   EXPECT_EQ(OpenComPort(0, 9600), 1);
   EXPECT_TRUE(serial_test::portMessages().empty());
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "eventually.h"
 #include "serial/comm/fake.h"
 #include "serial/queues.h"
 #include "serial/sio.h"
@@ -106,7 +107,7 @@ TEST_P(Sending, WritesAtMostAThousandQueuedBytesPerPassInOrder) {
   fake.release();
   std::vector<std::size_t> sizes;
   Bytes sent;
-  ASSERT_TRUE(serial_test::eventually([&] {
+  ASSERT_TRUE(testsupport::eventually([&] {
     sizes.clear();
     sent.clear();
     for (const Bytes& write : fake.writes()) {
@@ -140,7 +141,7 @@ TEST_F(WorkerOnFake, SendsNothingWhileTheDeviceKeepsSending) {
   waitPasses(50);
   EXPECT_TRUE(fake.writes().empty()) << "sent while bytes were arriving";
   fake.setStreaming(false);
-  ASSERT_TRUE(serial_test::eventually([&] { return !fake.writes().empty(); }));
+  ASSERT_TRUE(testsupport::eventually([&] { return !fake.writes().empty(); }));
   EXPECT_EQ(fake.writes(), std::vector<Bytes>{{0x41}});
   const Bytes streamed = collectRx(50);
   for (std::size_t i = 0; i < streamed.size(); ++i) ASSERT_EQ(streamed[i], i % 256);
@@ -183,7 +184,7 @@ TEST_F(WorkerOnFake, APassWhoseWaitingCountFailsSendsInstead) {
   startWorkerOnOpenPort();
   fake.deliver(Bytes{7});
   TxPut(0xFF);
-  ASSERT_TRUE(serial_test::eventually([&] { return !fake.writes().empty(); }));
+  ASSERT_TRUE(testsupport::eventually([&] { return !fake.writes().empty(); }));
   EXPECT_EQ(fake.writes(), std::vector<Bytes>{{0xFF}});
   EXPECT_EQ(countOf(fake.calls(), Op::read), 0u);
 }
@@ -199,11 +200,11 @@ TEST_F(WorkerOnFake, BytesTheLineCannotTakeYetWaitWithoutStoppingReception) {
   const Bytes queued = counting(1000);
   putTx(queued);
   fake.release();
-  ASSERT_TRUE(serial_test::eventually([&] { return fake.writes().size() >= 2; }));
+  ASSERT_TRUE(testsupport::eventually([&] { return fake.writes().size() >= 2; }));
   const Bytes arriving = {1, 2, 3};
   fake.deliver(arriving);
   EXPECT_EQ(collectRx(arriving.size()), arriving);
-  ASSERT_TRUE(serial_test::eventually([&] { return fake.writes().size() >= 4; }));
+  ASSERT_TRUE(testsupport::eventually([&] { return fake.writes().size() >= 4; }));
   Bytes sent;
   for (const Bytes& write : fake.writes()) sent.insert(sent.end(), write.begin(), write.end());
   EXPECT_EQ(sent, queued);
@@ -225,7 +226,7 @@ TEST_F(WorkerOnFake, ReopensAPortWhoseDeviceHasGoneQuietly) {
     const auto calls = fake.calls();
     return std::vector<Fake::Call>(calls.begin() + static_cast<std::ptrdiff_t>(mark), calls.end());
   };
-  ASSERT_TRUE(serial_test::eventually([&] { return countOf(callsSince(), Op::open) >= 2; }));
+  ASSERT_TRUE(testsupport::eventually([&] { return countOf(callsSince(), Op::open) >= 2; }));
   fake.setScript(Fake::Script{});
   const Bytes arriving = {0x13, 0x11, 0x41};
   fake.deliver(arriving);

@@ -79,18 +79,6 @@ TEST_F(TimerTest, AHandlerThatDisablesItsTimerGetsNoFurtherTick) {
   EXPECT_EQ(ticks.size(), 1u);
 }
 
-TEST_F(TimerTest, TicksGoOnInsideAMessageBox) {
-  timer.setEnabled(true);
-  headless::scriptModal([](headless::ModalEvent& event) {
-    EXPECT_EQ(event.kind, headless::ModalKind::message);
-    EXPECT_TRUE(headless::otherWindowsDisabled());
-    headless::advance(350);  // the user reads the box for a while
-  });
-  tk::showMessage("Hallo", "Information");
-  EXPECT_EQ(ticks, (std::vector<std::int64_t>{100, 200, 300}));
-  EXPECT_FALSE(headless::otherWindowsDisabled());
-}
-
 TEST(TimerOrder, TimersDueTogetherTickInTheOrderTheyWereStarted) {
   tk::Window window{{"w", {0, 0, 200, 100}, {}}};
   tk::Timer slow{window, 30};

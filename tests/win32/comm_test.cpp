@@ -13,15 +13,31 @@
 #include <span>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "port_peer.h"
 #include "serial/comm/comm.h"
+#include "serial/messages.h"
 #include "serial/queues.h"
 #include "serial/sio.h"
-#include "toolkit/headless/headless.h"
 
 namespace {
+
+// What OpenComPort tells the user, recorded: {text, caption}.
+std::vector<std::pair<std::string, std::string>>& messages() {
+  struct Recorder final : sio::Messages {
+    void tell(const std::string& text, const std::string& caption) override {
+      told.emplace_back(text, caption);
+    }
+    std::vector<std::pair<std::string, std::string>> told;
+  };
+  static Recorder recorder;
+  sio::installMessages(&recorder);
+  return recorder.told;
+}
+// Installed before any test opens a port.
+[[maybe_unused]] const bool recordingMessages = (messages(), true);
 
 using test::countingBytes;
 using Bytes = std::vector<std::uint8_t>;
@@ -135,7 +151,7 @@ TEST_F(PortOpening, AppliesTheBaudRateWithEightDataBitsAndOneStopBitAndKeepsTheR
   EXPECT_FALSE(line.fErrorChar);
   EXPECT_FALSE(line.fAbortOnError);
   EXPECT_TRUE(line.fOutxCtsFlow);
-  EXPECT_TRUE(tk::headless::messages().empty());
+  EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(PortOpening, GivesTheTransfersAManualResetEventThatStartsClear) {
@@ -150,9 +166,9 @@ TEST_F(PortOpening, GivesTheTransfersAManualResetEventThatStartsClear) {
 
 TEST_F(PortOpening, ANameThatNamesNoDeviceFailsWithItsMessage) {
   EXPECT_EQ(OpenComPort(-1, 9600), 0);
-  ASSERT_EQ(tk::headless::messages().size(), 1u);
-  EXPECT_EQ(tk::headless::messages()[0].text, "Schnittstelle nicht zu öffnen !");
-  EXPECT_EQ(tk::headless::messages()[0].caption, "COM ??? :");
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0].first, "Schnittstelle nicht zu öffnen !");
+  EXPECT_EQ(messages()[0].second, "COM ??? :");
   EXPECT_EQ(ComPortState.handle.load(), comm::invalidHandle);
 }
 
@@ -308,7 +324,7 @@ TEST_F(Worker, PicksTheLineUpAgainWhenTheDeviceReturns) {
   EXPECT_EQ(request, Bytes{0x41});
   peer.send(everyValueEndingInXoff);
   EXPECT_EQ(received(everyValueEndingInXoff.size()), everyValueEndingInXoff);
-  EXPECT_TRUE(tk::headless::messages().empty());
+  EXPECT_TRUE(messages().empty());
 }
 
 }  // namespace

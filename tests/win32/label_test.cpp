@@ -128,29 +128,6 @@ TEST(Fonts, EachControlHoldsANativeFontOfItsAttributes) {
   EXPECT_STREQ(logFont.lfFaceName, L"Arial");
 }
 
-LONG shownFontHeight(tk::Control& control) {
-  LOGFONTW logFont{};
-  const auto font = reinterpret_cast<HFONT>(SendMessageW(nativeHandle(control), WM_GETFONT, 0, 0));
-  GetObjectW(font, sizeof logFont, &logFont);
-  return logFont.lfHeight;
-}
-
-TEST(Fonts, AButtonCaptionThatWouldBeCutOffIsDrawnSmaller) {
-  test::TestWindow window;
-  tk::Button wide(window, "&Daten holen");
-  tk::Button narrow(window, "&Daten holen");
-  const tk::Font big{"Arial", -36};
-  wide.setWidth(400);
-  narrow.setWidth(150);
-  wide.setFont(big);
-  narrow.setFont(big);
-  EXPECT_EQ(narrow.font(), big) << "the control keeps the font it was given";
-  EXPECT_EQ(shownFontHeight(wide), -36);
-  EXPECT_GT(shownFontHeight(narrow), -36) << "a smaller character height";
-  narrow.setWidth(400);
-  EXPECT_EQ(shownFontHeight(narrow), -36);
-}
-
 // Wine has no GetGuiResources; there the count of our own fonts has to do.
 std::optional<DWORD> gdiObjects() {
   const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);

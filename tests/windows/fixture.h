@@ -1,29 +1,23 @@
-// The two windows on the headless toolkit, built in a fresh start directory of their own.
+// The two windows on the headless toolkit, built in a fresh start directory of their own
+// and not yet started up; SessionTest adds a device on COM1 there that the real worker polls.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-
-#include "toolkit/headless/headless.h"
+#include "program.h"
 #include "windows/Main.h"
 #include "windows/Setupunit.h"
 
-class WindowsTest : public ::testing::Test {
+class WindowsTest : public testsupport::ProgramTest {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override {
+    ProgramTest::SetUp();
+    buildWindows();
+  }
+};
 
-  // Sets the main window's (or dialog's) client area, as the user dragging its frame.
-  static void setClientSize(tk::Window& window, int width, int height);
-  static std::string readFile(const std::filesystem::path& path);
-  static void writeFile(const std::filesystem::path& path, const std::string& bytes);
-  // The last message box, or an empty record.
-  static tk::headless::MessageRecord lastMessage();
-
-  std::filesystem::path startDirectory;
-
- private:
-  std::filesystem::path previousDirectory;
+class SessionTest : public WindowsTest {
+ protected:
+  void SetUp() override {
+    WindowsTest::SetUp();
+    linkDevice();
+  }
 };

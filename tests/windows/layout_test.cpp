@@ -9,6 +9,11 @@ tk::Rect boundsOf(const tk::Control& control) {
 
 class LayoutTest : public WindowsTest {
  protected:
+  // Sets the main window's (or dialog's) client area, as the user dragging its frame.
+  static void setClientSize(tk::Window& window, int width, int height) {
+    window.setWidth(width + tk::headless::frameWidth);
+    window.setHeight(height + tk::headless::frameHeight);
+  }
   // A repeated pass at the same size leaves every font as it is, so no control sizes
   // itself to its text and the sizes the layout set can be read back.
   static void layoutAt(tk::Window& window, int clientWidth, int clientHeight) {

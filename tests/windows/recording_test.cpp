@@ -1,10 +1,13 @@
 #include "windows/Recording.h"
-#include "session.h"
+#include "fixture.h"
 
 namespace {
 
 namespace headless = tk::headless;
 using namespace std::string_literals;
+using testsupport::readFile;
+using testsupport::settingsText;
+using testsupport::writeFile;
 
 class RecordingTest : public SessionTest {
  protected:

@@ -1,9 +1,10 @@
-#include "session.h"
+#include "fixture.h"
 #include "windows/Recording.h"
 
 namespace {
 
 namespace headless = tk::headless;
+using testsupport::settingsText;
 
 tk::Rect boundsOf(const tk::Window& window) {
   return {window.left(), window.top(), window.width(), window.height()};

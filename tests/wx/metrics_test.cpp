@@ -45,29 +45,6 @@ TEST(FontMetrics, WindowsOnlyFontsFallBackToArialsTwin) {
   EXPECT_EQ(textWidth(arial, "Ä"), textWidth(arial, "A"));
 }
 
-TEST(NativeFonts, EachControlHoldsOneFontAndAThousandChangesLeaveNoneBehind) {
-  tk::Window window({"Schriften", {20, 20, 300, 200}, {"MS Sans Serif", -14}});
-  const int withoutControls = tk::backend::liveFontCount();
-  {
-    tk::Label label(window, "x");
-    tk::LabeledEdit edit(window);  // two controls: the box and its caption
-    tk::Button button(window, "&OK");
-    tk::ComboBox list(window, tk::ComboStyle::dropDownList);
-    tk::ComboBox combo(window, tk::ComboStyle::dropDown);
-    tk::UpDown spinner(window);
-    std::vector<tk::Control*> controls = {&label, &edit,   &edit.captionLabel(), &button, &list,
-                                          &combo, &spinner};
-    const int withControls = tk::backend::liveFontCount();
-    EXPECT_EQ(withControls - withoutControls, 7);
-    for (int pass = 0; pass < 1000; ++pass) {
-      const tk::Font layoutFont{"Arial", -(10 + pass % 7)};
-      for (tk::Control* control : controls) control->setFont(layoutFont);
-    }
-    EXPECT_EQ(tk::backend::liveFontCount(), withControls);
-  }
-  EXPECT_EQ(tk::backend::liveFontCount(), withoutControls);
-}
-
 // Ink runs: [start, end) of each group of inked columns.
 std::vector<std::pair<int, int>> inkRuns(const std::vector<bool>& columns) {
   std::vector<std::pair<int, int>> runs;
@@ -189,32 +166,6 @@ TEST_F(LabelDrawing, ALabelsEmptySpaceDoesNotHideAControlBelowIt) {
     return wxColour(shot.GetRed(at.x, at.y), shot.GetGreen(at.x, at.y), shot.GetBlue(at.x, at.y));
   };
   EXPECT_NE(colour(field), colour(bare)) << "the label hides the edit box";
-}
-
-}  // namespace
-
-namespace {
-
-// The size of the font a native widget draws with.
-double shownFontHeight(tk::Control& control) {
-  return tk::wx::widgetOf(tk::backend::FrontAccess::peer(control))
-      ->GetFont()
-      .GetFractionalPointSize();
-}
-
-TEST(ButtonCaption, ACaptionThatWouldBeCutOffIsDrawnSmallerAndKeepsItsFont) {
-  tk::Window window({"Knöpfe", {20, 20, 400, 200}, {"MS Sans Serif", -14}});
-  tk::Button wide(window, "&Daten holen");
-  tk::Button narrow(window, "&Daten holen");
-  const tk::Font big{"Arial", -36};
-  wide.setWidth(400);
-  narrow.setWidth(150);
-  wide.setFont(big);
-  narrow.setFont(big);
-  EXPECT_EQ(narrow.font(), big) << "the control keeps the font it was given";
-  EXPECT_LT(shownFontHeight(narrow), shownFontHeight(wide));
-  narrow.setWidth(400);  // room again: the full size comes back
-  EXPECT_EQ(shownFontHeight(narrow), shownFontHeight(wide));
 }
 
 }  // namespace

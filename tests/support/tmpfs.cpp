@@ -1,4 +1,4 @@
-#include "mounts.h"
+#include "tmpfs.h"
 
 #include <fcntl.h>
 #include <sched.h>
@@ -7,10 +7,8 @@
 
 #include <string>
 
-namespace faults {
+namespace testsupport {
 namespace {
-
-bool privateMounts = false;
 
 std::string sizeOption(std::size_t bytes) {
   return "size=" + std::to_string(bytes);
@@ -19,19 +17,15 @@ std::string sizeOption(std::size_t bytes) {
 }  // namespace
 
 bool takePrivateMounts() {
-  privateMounts = ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 &&
-                  ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-  return privateMounts;
-}
-
-bool canMount() {
-  return privateMounts;
+  static const bool taken = ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 &&
+                            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+  return taken;
 }
 
 Tmpfs::Tmpfs(const std::filesystem::path& at, std::size_t bytes) : at_(at), bytes_(bytes) {
   std::filesystem::create_directories(at_);
-  mounted_ =
-      privateMounts && ::mount("tmpfs", at_.c_str(), "tmpfs", 0, sizeOption(bytes_).c_str()) == 0;
+  mounted_ = takePrivateMounts() &&
+             ::mount("tmpfs", at_.c_str(), "tmpfs", 0, sizeOption(bytes_).c_str()) == 0;
 }
 
 Tmpfs::~Tmpfs() {
@@ -55,4 +49,4 @@ std::size_t fillDisk(const std::filesystem::path& path) {
   return filled;
 }
 
-}  // namespace faults
+}  // namespace testsupport

@@ -1,0 +1,140 @@
+// The conformance driver of the Win32 backend: keys posted to the focused control as the
+// keyboard posts them, the system's boxes answered from a timer while their loop runs.
+#include "toolkit/win32/win32.h"
+#include "driver.h"
+#include "support.h"
+#include "toolkit/backend.h"
+#include "toolkit/win32/text.h"
+
+namespace conformance {
+
+using tk::win32::nativeHandle;
+
+// The file dialog's own controls, as the common dialog numbers them.
+constexpr int fileTypeList = 0x470;  // cmb1
+constexpr int fileNameBox = 0x47c;   // cmb13
+
+void prepare() {
+  // The program's main window: the tests' windows are never it, so closing one never ends
+  // the loop.
+  static test::TestWindow mainWindow;
+}
+
+void showActive(tk::Window& window) {
+  window.show();
+}
+
+void focus(tk::Control& control) {
+  control.setFocus();
+}
+
+void pressEnter(tk::Window&) {
+  test::pressKey(VK_RETURN);
+}
+
+void pressAlt(tk::Window&, char letter) {
+  test::pressAlt(static_cast<wchar_t>(letter));
+}
+
+bool walksTabStops() {
+  return true;
+}
+
+void pressTab(tk::Window&) {
+  const HWND before = GetFocus();
+  test::pressKey(VK_TAB);
+  test::pumpUntil([&] { return GetFocus() != before; }, 1500);
+}
+
+tk::Control* focusedControl(tk::Window& window) {
+  for (tk::Control* control : tk::backend::FrontAccess::controls(window)) {
+    if (GetFocus() == nativeHandle(*control)) return control;
+  }
+  return nullptr;
+}
+
+bool runUntil(const std::function<bool()>& done) {
+  return test::pumpUntil(done);
+}
+
+bool takesInput(tk::Window& window) {
+  return IsWindowEnabled(nativeHandle(window)) != FALSE;
+}
+
+std::optional<double> shownFontSize(tk::Control& control) {
+  LOGFONTW logFont{};
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(nativeHandle(control), WM_GETFONT, 0, 0));
+  if (GetObjectW(font, sizeof logFont, &logFont) == 0) return std::nullopt;
+  return -logFont.lfHeight;
+}
+
+std::string newFile(const std::string& name) {
+  wchar_t folder[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + tk::win32::widen(name);
+  DeleteFileW(path.c_str());
+  return tk::win32::narrow(path);
+}
+
+struct ModalAnswer::State {
+  explicit State(tk::Window& owner) : answerer(owner, 10) {}
+  tk::Timer answerer;
+  Seen seen;
+};
+
+namespace {
+
+std::string itemText(HWND dialog, int item) {
+  return tk::win32::narrow(test::windowText(GetDlgItem(dialog, item)));
+}
+
+ShownIcon iconOf(HWND box) {
+  if (!test::hasIcon(box)) return ShownIcon::none;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const auto icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+    if (icon != nullptr && icon == LoadIconW(nullptr, IDI_HAND)) return ShownIcon::stop;
+  }
+  return ShownIcon::other;
+}
+
+void answer(HWND box, const std::string& file, Seen& seen) {
+  if (GetDlgItem(box, fileNameBox) != nullptr) {
+    seen.fileName = itemText(box, fileNameBox);
+    seen.filter = itemText(box, fileTypeList);
+    if (file.empty()) {
+      PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+      return;
+    }
+    SetDlgItemTextW(box, fileNameBox, tk::win32::widen(file).c_str());
+  } else {
+    seen.text = tk::win32::narrow(test::messageBoxText(box));
+    seen.caption = tk::win32::narrow(test::windowText(box));
+    seen.icon = iconOf(box);
+    const HWND cancel = GetDlgItem(box, IDCANCEL);
+    seen.cancelOffered = cancel != nullptr && IsWindowVisible(cancel);
+  }
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+}  // namespace
+
+ModalAnswer::ModalAnswer(tk::Window& owner, std::function<bool()> ready, std::string file)
+    : state_(std::make_unique<State>(owner)) {
+  State& state = *state_;
+  state.answerer.onTimer = [&state, ready, file] {
+    if (state.seen.answered || !ready()) return;
+    if (const HWND box = test::findDialog()) {
+      state.seen.answered = true;
+      answer(box, file, state.seen);
+    }
+  };
+  state.answerer.setEnabled(true);
+}
+
+ModalAnswer::~ModalAnswer() = default;
+
+const Seen& ModalAnswer::seen() const {
+  return state_->seen;
+}
+
+}  // namespace conformance

@@ -1,0 +1,130 @@
+// The conformance driver of the wx backend: keys typed through the X server, the native
+// boxes answered from a timer while their loop runs.
+#include <filesystem>
+
+#include "driver.h"
+#include "support.h"
+#include "toolkit/backend.h"
+#include "toolkit/wx/controls.h"
+
+namespace conformance {
+
+using tk::backend::FrontAccess;
+
+void prepare() {}
+
+void showActive(tk::Window& window) {
+  window.show();
+  wxtest::frameOf(window).Raise();
+  wxtest::pumpUntil([&] { return wxtest::frameOf(window).IsActive(); });
+}
+
+void focus(tk::Control& control) {
+  control.setFocus();
+  wxtest::settle();
+}
+
+void pressEnter(tk::Window&) {
+  wxtest::typeKeys("Return");
+}
+
+void pressAlt(tk::Window&, char letter) {
+  wxtest::typeKeys(std::string("alt+") + letter);
+}
+
+bool walksTabStops() {
+  return true;
+}
+
+void pressTab(tk::Window&) {
+  wxtest::typeKeys("Tab");
+}
+
+tk::Control* focusedControl(tk::Window& window) {
+  for (tk::Control* control : FrontAccess::controls(window)) {
+    if (wxWindow::FindFocus() == tk::wx::widgetOf(FrontAccess::peer(*control))) return control;
+  }
+  return nullptr;
+}
+
+bool runUntil(const std::function<bool()>& done) {
+  return wxtest::pumpUntil(done);
+}
+
+bool takesInput(tk::Window& window) {
+  return wxtest::frameOf(window).IsEnabled();
+}
+
+std::optional<double> shownFontSize(tk::Control& control) {
+  return tk::wx::widgetOf(FrontAccess::peer(control))->GetFont().GetFractionalPointSize();
+}
+
+// GTK's file dialog opens in the working folder.
+std::string newFile(const std::string& name) {
+  const std::filesystem::path path = std::filesystem::current_path() / name;
+  std::filesystem::remove(path);
+  return path.string();
+}
+
+struct ModalAnswer::State {
+  explicit State(tk::Window& owner) : answerer(owner, 10) {}
+  tk::Timer answerer;
+  Seen seen;
+};
+
+namespace {
+
+void answerMessageBox(GtkWidget* box, Seen& seen) {
+  seen.text = wxtest::messageTextOf(box);
+  seen.caption = wxtest::titleOf(box);
+  const GtkMessageType type = wxtest::messageTypeOf(box);
+  seen.icon = type == GTK_MESSAGE_OTHER   ? ShownIcon::none
+              : type == GTK_MESSAGE_ERROR ? ShownIcon::stop
+                                          : ShownIcon::other;
+  seen.cancelOffered =
+      gtk_dialog_get_widget_for_response(GTK_DIALOG(box), GTK_RESPONSE_CANCEL) != nullptr;
+  gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+}
+
+void answerFileDialog(GtkWidget* dialog, const std::string& file, Seen& seen) {
+  auto* chooser = GTK_FILE_CHOOSER(dialog);
+  gchar* initial = gtk_file_chooser_get_current_name(chooser);
+  seen.fileName = initial != nullptr ? initial : "";
+  g_free(initial);
+  if (GtkFileFilter* filter = gtk_file_chooser_get_filter(chooser)) {
+    seen.filter = gtk_file_filter_get_name(filter);
+  }
+  if (file.empty()) {
+    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+    return;
+  }
+  const std::string name = std::filesystem::path(file).filename().string();
+  gtk_file_chooser_set_current_name(chooser, name.c_str());
+  gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+}
+
+}  // namespace
+
+ModalAnswer::ModalAnswer(tk::Window& owner, std::function<bool()> ready, std::string file)
+    : state_(std::make_unique<State>(owner)) {
+  State& state = *state_;
+  state.answerer.onTimer = [&state, ready, file] {
+    if (state.seen.answered || !ready()) return;
+    if (GtkWidget* box = wxtest::openDialog(GTK_TYPE_MESSAGE_DIALOG)) {
+      state.seen.answered = true;
+      answerMessageBox(box, state.seen);
+    } else if (GtkWidget* dialog = wxtest::openDialog(GTK_TYPE_FILE_CHOOSER_DIALOG)) {
+      state.seen.answered = true;
+      answerFileDialog(dialog, file, state.seen);
+    }
+  };
+  state.answerer.setEnabled(true);
+}
+
+ModalAnswer::~ModalAnswer() = default;
+
+const Seen& ModalAnswer::seen() const {
+  return state_->seen;
+}
+
+}  // namespace conformance
