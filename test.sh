@@ -13,7 +13,7 @@ ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev xvfb xauth xdot
 tools/check-includes.py
 
 jobs=$(nproc)
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUERLAN_WERROR=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
@@ -22,7 +22,7 @@ ensure_packages dpkg-dev lintian desktop-file-utils appstream
 packaging/check-deb.sh
 
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUERLAN_GUI=OFF \
-  -DQUERLAN_SANITIZE=thread
+  -DQUERLAN_SANITIZE=thread -DQUERLAN_WERROR=ON
 cmake --build build-tsan -j "$jobs"
 ctest --test-dir build-tsan -L "serial|windows" --output-on-failure -j "$jobs"
 
@@ -31,7 +31,7 @@ ctest --test-dir build-tsan -L "serial|windows" --output-on-failure -j "$jobs"
 # --- build-fuzz; fuzz/run.sh). Adds some five minutes on two cores.
 ensure_packages clang libclang-rt-dev
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUERLAN_GUI=OFF \
-  -DQUERLAN_SANITIZE=address
+  -DQUERLAN_SANITIZE=address -DQUERLAN_WERROR=ON
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
 fuzz/run.sh 10

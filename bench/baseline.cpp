@@ -40,7 +40,7 @@ Copy copyPort(int fd, std::FILE* out, double rate, std::uint64_t limit, double s
     if (got <= 0) break;
     std::fwrite(buffer, 1, static_cast<std::size_t>(got), out);
     copy.bytes += static_cast<std::uint64_t>(got);
-    const double due = std::min<double>(limit, rate * secondsSince(start));
+    const double due = std::min(static_cast<double>(limit), rate * secondsSince(start));
     copy.worstBacklog = std::max(copy.worstBacklog, due - static_cast<double>(copy.bytes));
   }
   return copy;

@@ -32,7 +32,8 @@ class BacklogWatch {
   void begin() { start_ = Clock::now(); }
   void sample() {
     if (run_.rate == 0 || Capturing != 1) return;
-    const double due = std::min<double>(run_.bytes(), run_.rate * secondsSince(start_));
+    const double due =
+        std::min(static_cast<double>(run_.bytes()), run_.rate * secondsSince(start_));
     worst_ = std::max(worst_, due - static_cast<double>(CaptureCount));
   }
   double worstBytes() const { return worst_; }

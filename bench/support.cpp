@@ -112,7 +112,9 @@ int patternByte(std::uint64_t index) {
 Usage processUsage() {
   rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](const timeval& time) { return time.tv_sec + time.tv_usec / 1e6; };
+  auto seconds = [](const timeval& time) {
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+  };
   return {seconds(usage.ru_utime) + seconds(usage.ru_stime),
           static_cast<std::uint64_t>(usage.ru_maxrss) * 1024};
 }

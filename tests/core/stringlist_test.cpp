@@ -70,7 +70,8 @@ TEST(StringList, IndexOutsideTheListRaisesIndexErrorWithIt) {
   const std::vector<std::pair<int, std::string>> cases = {
       {5, "(5)"}, {6, "(6)"}, {-1, "(-1)"}, {INT_MIN, "(-2147483648)"}, {INT_MAX, "(2147483647)"}};
   for (const auto& [index, number] : cases) {
-    EXPECT_EQ(errorOf([&] { five.at(index); }), "Listenindex überschreitet das Maximum " + number);
+    EXPECT_EQ(errorOf([&, at = index] { five.at(at); }),
+              "Listenindex überschreitet das Maximum " + number);
   }
   EXPECT_EQ(errorOf([] { core::StringList().at(0); }), "Listenindex überschreitet das Maximum (0)");
 }

@@ -16,7 +16,7 @@ export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,msh
 trap wine_lib_cleanup EXIT
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DQUERLAN_GUI=ON -DQUERLAN_TESTS=ON >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DQUERLAN_GUI=ON -DQUERLAN_TESTS=ON -DQUERLAN_WERROR=ON >/dev/null
 cmake --build "$build" -j 2
 cmake -S "$root" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUERLAN_GUI=OFF \
   -DQUERLAN_TESTS=OFF >/dev/null

@@ -17,7 +17,7 @@ bool readBaudRate(int fd, std::uint32_t& rate) {
 bool writeBaudRate(int fd, std::uint32_t rate) {
   termios2 settings{};
   if (::ioctl(fd, TCGETS2, &settings) != 0) return false;
-  settings.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
+  settings.c_cflag &= ~tcflag_t{CBAUD | (CBAUD << IBSHIFT)};
   settings.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
   settings.c_ispeed = rate;
   settings.c_ospeed = rate;

@@ -36,18 +36,24 @@ bool claimExclusively(int fd) {
   return true;
 }
 
+// The flag constants are plain ints: the mask is complemented in the field's own unsigned
+// type, not as a negative int.
+void clearFlags(tcflag_t& field, tcflag_t flags) {
+  field &= ~flags;
+}
+
 // Byte-transparent whatever the port was left with, as a Windows port always is: nothing
 // may alter, drop or add a received byte, and no received byte may stop the output.
 // Parity generation (PARENB, PARODD), the hardware handshake (CRTSCTS) and the modem
 // lines (HUPCL) stay as the port has them: they belong to the device's wiring. So does
 // IGNBRK, whether a break on the line reads as a 0x00: a break is no byte of the data.
 void makeTransparent(termios& settings) {
-  settings.c_iflag &= ~(IXON | IXOFF | IXANY);           // 0x11 and 0x13 are data, not flow control
-  settings.c_iflag &= ~(INPCK | IGNPAR | PARMRK);        // a parity error neither drops nor marks
-  settings.c_iflag &= ~(INLCR | IGNCR | ICRNL | IUCLC);  // CR and LF as they come
-  settings.c_iflag &= ~(ISTRIP | BRKINT);                // all eight bits; a break does not flush
-  settings.c_oflag &= ~OPOST;                            // the request byte goes out as it is
-  settings.c_lflag &= ~(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN);
+  clearFlags(settings.c_iflag, IXON | IXOFF | IXANY);  // 0x11 and 0x13 are data, not flow control
+  clearFlags(settings.c_iflag, INPCK | IGNPAR | PARMRK);  // a parity error neither drops nor marks
+  clearFlags(settings.c_iflag, INLCR | IGNCR | ICRNL | IUCLC);  // CR and LF as they come
+  clearFlags(settings.c_iflag, ISTRIP | BRKINT);  // all eight bits; a break does not flush
+  clearFlags(settings.c_oflag, OPOST);            // the request byte goes out as it is
+  clearFlags(settings.c_lflag, ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN);
   settings.c_cflag |= CREAD;   // a receiver that is off receives nothing
   settings.c_cflag |= CLOCAL;  // Windows ignores carrier detect; a drop must not hang up
   settings.c_cc[VMIN] = 0;     // reads take what is there and never wait
@@ -57,7 +63,8 @@ void makeTransparent(termios& settings) {
 bool applyByteSize(termios& settings, std::uint8_t byteSize) {
   static constexpr tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
   if (byteSize < 5 || byteSize > 8) return false;
-  settings.c_cflag = (settings.c_cflag & ~CSIZE) | sizes[byteSize - 5];
+  clearFlags(settings.c_cflag, CSIZE);
+  settings.c_cflag |= sizes[byteSize - 5];
   return true;
 }
 
@@ -136,7 +143,7 @@ class PosixComm final : public Comm {
     std::memcpy(&settings, state.platform.data(), sizeof settings);
     if (!applyByteSize(settings, state.byteSize)) return false;
     if (state.stopBits == oneStopBit) {
-      settings.c_cflag &= ~CSTOPB;
+      clearFlags(settings.c_cflag, CSTOPB);
     } else {
       settings.c_cflag |= CSTOPB;
     }

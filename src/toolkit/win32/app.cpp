@@ -52,8 +52,9 @@ std::string programPath() {
 // on dispatching WM_TIMER.
 void showMessage(const std::string& text, const std::string& caption, Icon icon) {
   const HWND owner = win32::ownerWindow();
-  const UINT style = MB_OK | (owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL) |
-                     (icon == Icon::stop ? MB_ICONSTOP : 0);
+  // The MB_ flags are small constants of type long.
+  const auto style = static_cast<UINT>(MB_OK | (owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL) |
+                                       (icon == Icon::stop ? MB_ICONSTOP : 0L));
   std::vector<HWND> others = win32::disableOthers(owner);
   MessageBoxW(owner, win32::widen(text).c_str(), win32::widen(caption).c_str(), style);
   win32::enableAgain(others);

@@ -66,7 +66,10 @@ class NativeCombo final : public NativeControl<backend::ComboPeer> {
     const LRESULT index = SendMessageW(handle(), CB_GETCURSEL, 0, 0);
     return index == CB_ERR ? -1 : static_cast<int>(index);
   }
-  void setItemIndex(int index) override { SendMessageW(handle(), CB_SETCURSEL, index, 0); }
+  // -1 clears the selection: the message takes its index as a signed number.
+  void setItemIndex(int index) override {
+    SendMessageW(handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  }
   std::string text() const override { return narrow(windowText(handle())); }
   // A drop-down list can only show one of its entries, matched exactly; an editable box
   // shows any text.
