@@ -26,6 +26,20 @@ TEST_F(WindowTest, TheErrorBoxIsCaptionedWithTheProgramFilesName) {
   EXPECT_EQ(headless::messages()[0].caption, "Querlan");
 }
 
+// The headless backend's modal scripts are told which window they run for.
+TEST_F(WindowTest, AModalScriptIsHandedItsWindowWhileItIsModal) {
+  tk::Window* scripted = nullptr;
+  bool modalMeanwhile = false;
+  headless::scriptModal([&](headless::ModalEvent& event) {
+    scripted = event.window;
+    modalMeanwhile = dialog.modal();
+  });
+  dialog.showModal();
+  EXPECT_EQ(scripted, &dialog);
+  EXPECT_TRUE(modalMeanwhile);
+  EXPECT_FALSE(dialog.modal());
+}
+
 TEST_F(WindowTest, AFailedCloseHandlerAbandonsTheClose) {
   main.show();
   bool fail = true;

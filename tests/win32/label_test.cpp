@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <optional>
 #include <set>
+#include <utility>
 
 #include "support.h"
 #include "toolkit/backend.h"
@@ -117,15 +118,21 @@ TEST(Labels, ALabelThatGrowsWithItsNewTextShowsItWhole) {
   EXPECT_EQ(pixelsOf(nativeHandle(grown)), expected);
 }
 
+// Also a caption that fits its button exactly at its height: it is not drawn smaller.
 TEST(Fonts, EachControlHoldsANativeFontOfItsAttributes) {
   test::TestWindow window;
   tk::Button button(window, "&Setup");
-  button.setFont({"Arial", -27});
-  LOGFONTW logFont{};
-  const auto font = reinterpret_cast<HFONT>(SendMessageW(nativeHandle(button), WM_GETFONT, 0, 0));
-  ASSERT_NE(GetObjectW(font, sizeof logFont, &logFont), 0);
-  EXPECT_EQ(logFont.lfHeight, -27);
-  EXPECT_STREQ(logFont.lfFaceName, L"Arial");
+  tk::Button wide(window, "&Daten holen");
+  wide.setWidth(400);
+  for (const auto& [control, height] : {std::pair<tk::Button*, LONG>{&button, -27}, {&wide, -36}}) {
+    control->setFont({"Arial", static_cast<int>(height)});
+    LOGFONTW logFont{};
+    const auto font =
+        reinterpret_cast<HFONT>(SendMessageW(nativeHandle(*control), WM_GETFONT, 0, 0));
+    ASSERT_NE(GetObjectW(font, sizeof logFont, &logFont), 0);
+    EXPECT_EQ(logFont.lfHeight, height);
+    EXPECT_STREQ(logFont.lfFaceName, L"Arial");
+  }
 }
 
 // Wine has no GetGuiResources; there the count of our own fonts has to do.
