@@ -69,4 +69,8 @@ class ModalAnswer {
   std::unique_ptr<State> state_;
 };
 
+// For the native drivers (timed_answer.cpp): answers the message box or file dialog that is
+// open now, as ModalAnswer describes; false when none is.
+bool answerOpenBox(const std::string& file, Seen& seen);
+
 }  // namespace conformance

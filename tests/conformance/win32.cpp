@@ -76,12 +76,6 @@ std::string newFile(const std::string& name) {
   return tk::win32::narrow(path);
 }
 
-struct ModalAnswer::State {
-  explicit State(tk::Window& owner) : answerer(owner, 10) {}
-  tk::Timer answerer;
-  Seen seen;
-};
-
 namespace {
 
 std::string itemText(HWND dialog, int item) {
@@ -118,23 +112,10 @@ void answer(HWND box, const std::string& file, Seen& seen) {
 
 }  // namespace
 
-ModalAnswer::ModalAnswer(tk::Window& owner, std::function<bool()> ready, std::string file)
-    : state_(std::make_unique<State>(owner)) {
-  State& state = *state_;
-  state.answerer.onTimer = [&state, ready, file] {
-    if (state.seen.answered || !ready()) return;
-    if (const HWND box = test::findDialog()) {
-      state.seen.answered = true;
-      answer(box, file, state.seen);
-    }
-  };
-  state.answerer.setEnabled(true);
-}
-
-ModalAnswer::~ModalAnswer() = default;
-
-const Seen& ModalAnswer::seen() const {
-  return state_->seen;
+bool answerOpenBox(const std::string& file, Seen& seen) {
+  const HWND box = test::findDialog();
+  if (box != nullptr) answer(box, file, seen);
+  return box != nullptr;
 }
 
 }  // namespace conformance

@@ -66,12 +66,6 @@ std::string newFile(const std::string& name) {
   return path.string();
 }
 
-struct ModalAnswer::State {
-  explicit State(tk::Window& owner) : answerer(owner, 10) {}
-  tk::Timer answerer;
-  Seen seen;
-};
-
 namespace {
 
 void answerMessageBox(GtkWidget* box, Seen& seen) {
@@ -105,26 +99,16 @@ void answerFileDialog(GtkWidget* dialog, const std::string& file, Seen& seen) {
 
 }  // namespace
 
-ModalAnswer::ModalAnswer(tk::Window& owner, std::function<bool()> ready, std::string file)
-    : state_(std::make_unique<State>(owner)) {
-  State& state = *state_;
-  state.answerer.onTimer = [&state, ready, file] {
-    if (state.seen.answered || !ready()) return;
-    if (GtkWidget* box = wxtest::openDialog(GTK_TYPE_MESSAGE_DIALOG)) {
-      state.seen.answered = true;
-      answerMessageBox(box, state.seen);
-    } else if (GtkWidget* dialog = wxtest::openDialog(GTK_TYPE_FILE_CHOOSER_DIALOG)) {
-      state.seen.answered = true;
-      answerFileDialog(dialog, file, state.seen);
-    }
-  };
-  state.answerer.setEnabled(true);
-}
-
-ModalAnswer::~ModalAnswer() = default;
-
-const Seen& ModalAnswer::seen() const {
-  return state_->seen;
+bool answerOpenBox(const std::string& file, Seen& seen) {
+  if (GtkWidget* box = wxtest::openDialog(GTK_TYPE_MESSAGE_DIALOG)) {
+    answerMessageBox(box, seen);
+    return true;
+  }
+  if (GtkWidget* dialog = wxtest::openDialog(GTK_TYPE_FILE_CHOOSER_DIALOG)) {
+    answerFileDialog(dialog, file, seen);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace conformance
