@@ -12,17 +12,15 @@ namespace core {
 namespace {
 
 constexpr int kNameAttempts = 100;
+// A large file's closing flush would wait for all of it: the disk is set to work on every
+// megabyte written, while the rest is still being made.
+constexpr std::size_t kWritebackStep = std::size_t{1} << 20;
 
 Error cannotCreate(const std::string& path) {
   return Error(fillMessage(kCannotCreateMessage, path));
 }
 Error cannotWrite() {
   return Error(std::string(kStreamWriteMessage));
-}
-
-bool writePieces(os::OutputFile& file, std::span<const std::string_view> pieces) {
-  return std::all_of(pieces.begin(), pieces.end(),
-                     [&](std::string_view piece) { return file.write(piece); });
 }
 
 // A hidden name beside the target that no other save picks at the same moment.
@@ -48,8 +46,18 @@ class TemporaryFile {
     os::removeFile(path_);
   }
 
-  void writeAll(std::span<const std::string_view> pieces) {
-    if (!writePieces(file_, pieces) || !file_.flushToDisk() || !file_.close()) throw cannotWrite();
+  void writeAll(const ContentSource& content) {
+    std::size_t unsubmitted = 0;
+    const bool written = content([&](std::string_view piece) {
+      if (!file_.write(piece)) return false;
+      unsubmitted += piece.size();
+      if (unsubmitted >= kWritebackStep) {
+        file_.startWriteback();
+        unsubmitted = 0;
+      }
+      return true;
+    });
+    if (!written || !file_.flushToDisk() || !file_.close()) throw cannotWrite();
   }
 
   bool replace(const std::string& target) {
@@ -81,10 +89,11 @@ TemporaryFile createTemporaryBeside(const std::string& target, const std::string
 
 // A device takes the bytes as they come; there is no file to replace and nothing to flush.
 void writeToDevice(const std::string& path, const std::string& device,
-                   std::span<const std::string_view> pieces) {
+                   const ContentSource& content) {
   os::OutputFile file = os::OutputFile::openDevice(device);
   if (!file.isOpen()) throw cannotCreate(path);
-  if (!writePieces(file, pieces) || !file.close()) throw cannotWrite();
+  const bool written = content([&file](std::string_view piece) { return file.write(piece); });
+  if (!written || !file.close()) throw cannotWrite();
 }
 
 void checkReplaceable(const std::string& path, const std::string& target) {
@@ -93,14 +102,14 @@ void checkReplaceable(const std::string& path, const std::string& target) {
 
 }  // namespace
 
-void replaceFile(const std::string& path, std::span<const std::string_view> pieces) {
+void replaceFile(const std::string& path, const ContentSource& content) {
   const std::string target = os::resolveLinks(path);
   if (target.empty() || os::nameStart(target) == target.size()) throw cannotCreate(path);
   switch (os::pathKind(target)) {
     case os::PathKind::directory:
       throw cannotCreate(path);
     case os::PathKind::other:
-      return writeToDevice(path, target, pieces);
+      return writeToDevice(path, target, content);
     case os::PathKind::regularFile:
       checkReplaceable(path, target);
       break;
@@ -108,8 +117,14 @@ void replaceFile(const std::string& path, std::span<const std::string_view> piec
       break;
   }
   TemporaryFile temporary = createTemporaryBeside(target, path);
-  temporary.writeAll(pieces);
+  temporary.writeAll(content);
   if (!temporary.replace(target)) throw cannotCreate(path);
+}
+
+void replaceFile(const std::string& path, std::span<const std::string_view> pieces) {
+  replaceFile(path, [pieces](const PieceWriter& write) {
+    return std::all_of(pieces.begin(), pieces.end(), write);
+  });
 }
 
 void replaceFile(const std::string& path, std::string_view content) {

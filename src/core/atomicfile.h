@@ -4,6 +4,7 @@
 // it was and leaves no temporary file behind.
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,6 +23,16 @@ inline constexpr std::string_view kStreamWriteMessage = "Stream-Schreibfehler";
 // to write, a file that another program holds open for exclusive access. Raises
 // "Stream-Schreibfehler" when the content cannot be written completely (a full disk).
 void replaceFile(const std::string& path, std::span<const std::string_view> pieces);
+
+// Takes one piece of the content; false when it could not be written completely.
+using PieceWriter = std::function<bool(std::string_view)>;
+// Hands the content to the writer piece by piece, as it is made; false as soon as a piece
+// could not be written.
+using ContentSource = std::function<bool(const PieceWriter&)>;
+
+// The same with content that is made while it is written, so that it never has to be held
+// whole in memory.
+void replaceFile(const std::string& path, const ContentSource& content);
 
 // The same with the content in one piece.
 void replaceFile(const std::string& path, std::string_view content);

@@ -2,8 +2,10 @@
 // costs the same at the ten-millionth element as at the first, with no pause to copy.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace core {
@@ -19,6 +21,15 @@ class BlockArray {
 
   T operator[](std::size_t index) const { return blocks_[index / kBlockSize][index % kBlockSize]; }
   std::size_t size() const { return size_; }
+
+  // Calls `visit` with each block's elements in order, as one span per block.
+  template <class Visit>
+  void forEachBlock(Visit visit) const {
+    for (std::size_t block = 0; block < blocks_.size(); ++block) {
+      const std::size_t start = block * kBlockSize;
+      visit(std::span<const T>(blocks_[block].get(), std::min(kBlockSize, size_ - start)));
+    }
+  }
 
   void clear() {
     blocks_.clear();

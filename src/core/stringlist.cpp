@@ -1,8 +1,6 @@
 #include "core/stringlist.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
 #include <climits>
 #include <cstring>
 #include <stdexcept>
@@ -21,30 +19,6 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::size_t kFirstChunk = 256;
 constexpr std::size_t kLargestChunk = 1 << 20;
 
-// The line of every byte value with its CR LF, built once: a recording appends one per byte,
-// and copying a ready line costs a fraction of formatting the number each time.
-struct ByteLine {
-  char text[8];  // padded, so that a fixed-size copy of kByteLineCopy bytes stays inside
-  std::uint8_t size;
-};
-constexpr std::size_t kByteLineCopy = 5;  // "255\r\n", the longest
-
-constexpr std::array<ByteLine, 256> byteLines() {
-  std::array<ByteLine, 256> lines{};
-  for (int value = 0; value < 256; ++value) {
-    ByteLine& line = lines[static_cast<std::size_t>(value)];
-    std::size_t size = 0;
-    if (value >= 100) line.text[size++] = static_cast<char>('0' + value / 100);
-    if (value >= 10) line.text[size++] = static_cast<char>('0' + value / 10 % 10);
-    line.text[size++] = static_cast<char>('0' + value % 10);
-    line.text[size++] = '\r';
-    line.text[size++] = '\n';
-    line.size = static_cast<std::uint8_t>(size);
-  }
-  return lines;
-}
-constexpr std::array<ByteLine, 256> kByteLines = byteLines();
-
 // Where the line break that ends the first line of `text` begins, and where the next line
 // begins after it.
 std::pair<std::size_t, std::size_t> firstLineBreak(std::string_view text) {
@@ -60,16 +34,6 @@ void StringList::add(std::string_view line) {
   appendLine(line.data(), line.size());
 }
 
-void StringList::addDecimal(int value) {
-  if (value >= 0 && value < 256) {
-    const ByteLine& line = kByteLines[static_cast<std::size_t>(value)];
-    return appendPaddedLine(line.text, line.size);
-  }
-  char digits[16];
-  const auto result = std::to_chars(std::begin(digits), std::end(digits), value);
-  appendLine(digits, static_cast<std::size_t>(result.ptr - digits));
-}
-
 void StringList::appendLine(const char* bytes, std::size_t size) {
   if (size > UINT32_MAX - kLineEnd.size()) throw std::length_error("line of 4 GiB or more");
   Chunk& chunk = chunkWithRoomFor(size + kLineEnd.size());
@@ -77,15 +41,6 @@ void StringList::appendLine(const char* bytes, std::size_t size) {
   if (size > 0) std::memcpy(out, bytes, size);
   std::memcpy(out + size, kLineEnd.data(), kLineEnd.size());
   chunk.used += size + kLineEnd.size();
-  ends_.push_back(static_cast<std::uint32_t>(chunk.used));
-}
-
-// Room for the fixed-size copy is asked for, the line's own size is kept: at most a few bytes
-// at the end of a chunk go unused.
-void StringList::appendPaddedLine(const char* text, std::size_t size) {
-  Chunk& chunk = chunkWithRoomFor(kByteLineCopy);
-  std::memcpy(chunk.bytes.get() + chunk.used, text, kByteLineCopy);
-  chunk.used += size;
   ends_.push_back(static_cast<std::uint32_t>(chunk.used));
 }
 

@@ -1,11 +1,9 @@
-// An ordered list of 8-bit text lines: the settings file's lines and a recording's values.
+// An ordered list of 8-bit text lines: the settings file's lines.
 //
-// The list is built for recordings of tens of millions of short lines, appended on the main
-// thread while bytes keep arriving. Lines are stored as they will be saved, each followed by
-// CR LF, in text chunks that are filled one after another and never move, with a 32-bit end
-// per line: about 9 bytes for a line "255", and appending never stops to copy what is
-// stored. Saving writes the chunks as they are. Text is never transcoded: the bytes of a
-// line go in and come out unchanged.
+// Lines are stored as they will be saved, each followed by CR LF, in text chunks that are
+// filled one after another and never move, with a 32-bit end per line, so that a file of
+// millions of lines loads without a pause to copy what is stored. Saving writes the chunks
+// as they are. Text is never transcoded: the bytes of a line go in and come out unchanged.
 #pragma once
 
 #include <cstdint>
@@ -24,8 +22,6 @@ inline constexpr std::string_view kCannotOpenMessage = "Datei %s kann nicht geö
 class StringList {
  public:
   void add(std::string_view line);
-  // Adds the decimal text of `value` as a line, without building a string first.
-  void addDecimal(int value);
   void clear();
   int count() const;
   // The line at `index`; valid until the list is cleared or loaded. An index outside 0 to
@@ -53,8 +49,6 @@ class StringList {
   };
 
   void appendLine(const char* bytes, std::size_t size);
-  // Appends `size` bytes of `text`, its CR LF included; `text` holds at least 5 bytes.
-  void appendPaddedLine(const char* text, std::size_t size);
   Chunk& chunkWithRoomFor(std::size_t size);
   Chunk& addChunk(std::size_t size);
   const Chunk& chunkOf(std::size_t line) const;

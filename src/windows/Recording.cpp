@@ -7,7 +7,7 @@
 #include "serial/queues.h"
 #include "windows/Main.h"
 
-core::StringList* CaptureLines = nullptr;
+core::ByteLines* CaptureLines = nullptr;
 int Capturing = 0;
 std::int32_t CaptureCount = 0;
 std::int32_t TotalCount = 0;
@@ -52,7 +52,7 @@ void TfMain::tDatenContTimer() {
   for (int value = RxGet(); value != -1; value = RxGet()) {
     countUp(CaptureCount);
     countUp(TotalCount);
-    if (Capturing == 1) CaptureLines->addDecimal(value);
+    if (Capturing == 1) CaptureLines->add(static_cast<std::uint8_t>(value));
   }
   lSchnittAct.setText(activityText(TotalCount));
   if (Capturing == 1) {

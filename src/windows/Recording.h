@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <string>
 
-#include "core/stringlist.h"
+#include "core/bytelines.h"
 
 // The lines of the current recording, or of the last one until the next start; created by
 // the start-up and never freed.
-extern core::StringList* CaptureLines;
+extern core::ByteLines* CaptureLines;
 // 1 while a recording runs.
 extern int Capturing;
 // Bytes taken from the receive queue since the last start of a recording.

@@ -73,7 +73,7 @@ void TfMain::startWithSettings() {
   fSetup->cbBaudRate.setText(core::decimalText(BaudRate));
   tDatenEnd.setInterval(recordingIntervalMs(RecTime));
   fSetup->udRecTime.setPosition(RecTime);
-  CaptureLines = new core::StringList;
+  CaptureLines = new core::ByteLines;
   SioThread = new TSio(false);
   OpenComPort(ComPort, BaudRate);
   Capturing = 0;

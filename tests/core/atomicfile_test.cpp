@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "core/stringlist.h"
+#include "core/bytelines.h"
 #include "error_of.h"
 #include "files.h"
 #include "tmpfs.h"
@@ -36,8 +36,8 @@ std::string cannotCreate(const std::string& path) {
 }
 
 std::string saveManyLines(const std::string& path) {
-  core::StringList list;
-  for (int i = 0; i < 20000; ++i) list.addDecimal(i % 256);
+  core::ByteLines list;
+  for (int i = 0; i < 20000; ++i) list.add(static_cast<std::uint8_t>(i % 256));
   return errorOf([&] { list.saveToFile(path); });
 }
 

@@ -57,6 +57,9 @@ class OutputFile {
   bool isOpen() const { return handle_ != kNoHandle; }
   // Writes all of `bytes`; false when not all could be written.
   bool write(std::string_view bytes);
+  // Asks the system to begin writing what has been written so far to the disk, without
+  // waiting for it; a hint that nothing depends on.
+  void startWriteback();
   bool flushToDisk();
   bool close();
 

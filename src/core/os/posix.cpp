@@ -149,6 +149,12 @@ bool OutputFile::write(std::string_view bytes) {
   return true;
 }
 
+void OutputFile::startWriteback() {
+#ifdef __linux__
+  ::sync_file_range(static_cast<int>(handle_), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 bool OutputFile::flushToDisk() {
   return ::fsync(static_cast<int>(handle_)) == 0;
 }

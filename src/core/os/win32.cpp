@@ -242,6 +242,10 @@ bool OutputFile::write(std::string_view text) {
   return true;
 }
 
+// Windows has no call that starts the write-back of a range without waiting for it; the
+// cache manager's lazy writer begins on its own within a second or so.
+void OutputFile::startWriteback() {}
+
 bool OutputFile::flushToDisk() {
   return FlushFileBuffers(reinterpret_cast<HANDLE>(handle_));
 }
