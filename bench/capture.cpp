@@ -124,7 +124,7 @@ double median(std::vector<double> values) {
 // over decides the ratio: small files are compared more often. The first round also pays
 // for memory the page cache has not held before; the median leaves it out.
 int comparisons(std::size_t fileBytes) {
-  return fileBytes < 20'000'000 ? 7 : 3;
+  return fileBytes < 20'000'000 ? 15 : 3;
 }
 
 // The save as the stop did it, and then, each with nothing dirty in the page cache left by
