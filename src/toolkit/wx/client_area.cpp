@@ -1,6 +1,6 @@
 #include "toolkit/wx/client_area.h"
 
-#include <wx/dcbuffer.h>
+#include <wx/dcclient.h>
 #include <wx/settings.h>
 
 #include <algorithm>
@@ -22,12 +22,15 @@ void ClientArea::onPaint(wxPaintEvent&) {
     wxPaintDC unused(this);
     return;
   }
-  // Buffered: text is drawn on a bitmap, the same kind of surface it is measured on, so it
-  // lands exactly where the labels' sizes and tab stops were computed.
-  wxBufferedPaintDC dc(this);
+  // Straight onto the window, which GTK buffers itself: labels draw text laid out on the
+  // measuring surface (fonts.cpp), so it lands where their sizes and tab stops were computed
+  // whatever surface it is drawn on. Only the damaged part is cleared and drawn again.
+  ++paints_;
+  wxPaintDC dc(this);
+  const wxRegion& damaged = GetUpdateRegion();
+  dc.SetClippingRegion(damaged.GetBox());
   dc.SetBackground(wxBrush(GetBackgroundColour()));
   dc.Clear();
-  const wxRegion& damaged = GetUpdateRegion();
   for (const PaintedItem* item : items_) {
     if (damaged.Contains(item->area()) != wxOutRegion) item->paint(dc);
   }

@@ -24,10 +24,13 @@ class ClientArea : public wxPanel {
   // Items are drawn in the order they were added, later ones over earlier ones.
   void add(const PaintedItem& item) { items_.push_back(&item); }
   void remove(const PaintedItem& item);
+  // How often it has been painted, for the tests.
+  unsigned paints() const { return paints_; }
 
  private:
   void onPaint(wxPaintEvent& event);
   std::vector<const PaintedItem*> items_;
+  unsigned paints_ = 0;
 };
 
 }  // namespace tk::wx

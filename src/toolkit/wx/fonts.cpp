@@ -1,14 +1,19 @@
 #include "toolkit/wx/fonts.h"
 
+#include <pango/pangocairo.h>
 #include <wx/dcmemory.h>
 #include <wx/display.h>
+#include <wx/fontutil.h>
+#include <wx/graphics.h>
 #include <wx/settings.h>
 
 #include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "toolkit/backend.h"
 #include "toolkit/wx/gtk.h"
@@ -129,7 +134,88 @@ const wxFont& measuringFont(const Font& font) {
   return (*last)->get();
 }
 
+// Laying a run of text out (shaping it in its font) is the costly part of both measuring and
+// drawing it. Each run is laid out once, on the measuring surface, and kept: its width is
+// measured from that layout and labels draw that same layout, so what is drawn is what was
+// measured. A label changing at every tick keeps most of its runs ("Verstrichen:", the three
+// faces of the activity indicator); the runs used least recently go first.
+class RunLayouts {
+ public:
+  RunLayout get(const Font& font, const std::string& text) {
+    ++uses_;
+    for (Entry& entry : entries_) {
+      if (entry.text == text && entry.font == font) {
+        entry.lastUse = uses_;
+        return entry.run;
+      }
+    }
+    if (entries_.size() == capacity) {
+      auto oldest =
+          std::min_element(entries_.begin(), entries_.end(),
+                           [](const Entry& a, const Entry& b) { return a.lastUse < b.lastUse; });
+      g_object_unref(oldest->run.layout);
+      entries_.erase(oldest);
+    }
+    entries_.push_back({font, text, make(font, text), uses_});
+    ++made_;
+    return entries_.back().run;
+  }
+  std::uint64_t made() const { return made_; }
+
+ private:
+  static constexpr std::size_t capacity = 64;
+  struct Entry {
+    Font font;
+    std::string text;
+    RunLayout run;
+    std::uint64_t lastUse = 0;
+  };
+
+  RunLayout make(const Font& font, const std::string& text) {
+    PangoLayout* layout = pango_layout_new(context());
+    // wx draws and measures text in a font scaled from the desktop's font resolution to
+    // Pango's 96 dpi, as GTK draws its own: the same scale here.
+    PangoFontDescription* description =
+        pango_font_description_copy(measuringFont(font).GetNativeFontInfo()->description);
+    const double size = pango_font_description_get_size(description) * fontResolution() / 96.0;
+    pango_font_description_set_size(description, static_cast<int>(std::lround(size)));
+    pango_layout_set_font_description(layout, description);
+    pango_font_description_free(description);
+    pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+    PangoRectangle logical{};
+    pango_layout_get_extents(layout, nullptr, &logical);
+    return {layout, static_cast<int>(std::lround(double(logical.width) / PANGO_SCALE))};
+  }
+
+  // Pango's view of the measuring surface: its scale and font options. Never freed, like it.
+  PangoContext* context() {
+    if (context_ == nullptr) {
+      wxGraphicsContext* graphics = measuringSurface().GetGraphicsContext();
+      context_ = pango_cairo_create_context(static_cast<cairo_t*>(graphics->GetNativeContext()));
+    }
+    return context_;
+  }
+
+  std::vector<Entry> entries_;
+  PangoContext* context_ = nullptr;
+  std::uint64_t uses_ = 0;
+  std::uint64_t made_ = 0;
+};
+
+RunLayouts& runLayouts() {
+  static auto* layouts = new RunLayouts;
+  return *layouts;
+}
+
 }  // namespace
+
+RunLayout runLayout(const Font& font, const std::string& text) {
+  return runLayouts().get(font, text);
+}
+
+std::uint64_t runLayoutsMade() {
+  return runLayouts().made();
+}
 
 NativeFont::NativeFont(const Font& font) : font_(makeFont(font, emPixelsFor(font))) {
   ++live_;
@@ -165,8 +251,7 @@ int averageCharWidth(const Font& font) {
 }
 
 int textWidth(const Font& font, const std::string& text) {
-  if (text.empty()) return 0;
-  return wx::extentOf(wx::measuringFont(font), wx::toWx(text)).x;
+  return text.empty() ? 0 : wx::runLayout(font, text).width;
 }
 
 // Win32's proportions, which the compact control style (gtk.cpp) makes room for: an edit

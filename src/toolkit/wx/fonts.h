@@ -9,7 +9,13 @@
 
 #include <wx/font.h>
 
+#include <cstdint>
+#include <string>
+
 #include "toolkit/toolkit.h"
+
+// Pango's own declaration, without its headers.
+typedef struct _PangoLayout PangoLayout;
 
 namespace tk::wx {
 
@@ -28,6 +34,17 @@ class NativeFont {
   wxFont font_;
   static inline int live_ = 0;
 };
+
+// One run of text (without tabs or line breaks) laid out in a font by Pango, and its width:
+// what a label measures and then draws. Kept by the backend and valid until the next call.
+struct RunLayout {
+  PangoLayout* layout = nullptr;
+  int width = 0;
+};
+RunLayout runLayout(const Font& font, const std::string& text);
+// How many runs have been laid out so far, for the tests: a run is laid out once, however
+// often it is measured and drawn.
+std::uint64_t runLayoutsMade();
 
 // The face that stands in on Linux for a Windows font name.
 wxString linuxFace(const std::string& name);

@@ -1,7 +1,10 @@
+#include <pango/pangocairo.h>
 #include <wx/dc.h>
+#include <wx/graphics.h>
 #include <wx/settings.h>
 #include <wx/weakref.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "toolkit/backend.h"
@@ -15,6 +18,10 @@ namespace {
 
 // A label has no widget of its own: its client area draws it, run by run where
 // tk::layoutText puts them, clipped to the label's bounds.
+//
+// A label that changes at every tick of a timer must cost no more than its changes: it draws
+// the layouts its runs were measured with (wxDC::DrawText would lay each run out and measure
+// it again at every paint), and a change repaints only where the text was or is.
 class NativeLabel final : public backend::LabelPeer, public PaintedItem {
  public:
   explicit NativeLabel(ClientArea& area) : area_(&area) { area.add(*this); }
@@ -23,6 +30,8 @@ class NativeLabel final : public backend::LabelPeer, public PaintedItem {
     area_->remove(*this);
     invalidate();
   }
+  NativeLabel(const NativeLabel&) = delete;
+  NativeLabel& operator=(const NativeLabel&) = delete;
 
   void setBounds(const Rect& bounds) override {
     change([&] { bounds_ = bounds; });
@@ -31,6 +40,7 @@ class NativeLabel final : public backend::LabelPeer, public PaintedItem {
     change([&] {
       native_ = std::make_unique<NativeFont>(font);
       font_ = font;
+      measure();
     });
   }
   void setVisible(bool visible) override {
@@ -38,28 +48,45 @@ class NativeLabel final : public backend::LabelPeer, public PaintedItem {
   }
   void setFocus() override {}  // a label never takes the focus
   void setText(const std::string& text) override {
-    change([&] { text_ = text; });
+    change([&] {
+      text_ = text;
+      measure();
+    });
   }
 
   void paint(wxDC& dc) const override {
     if (!visible_ || !native_ || text_.empty() || area().IsEmpty()) return;
+    wxGraphicsContext* graphics = dc.GetGraphicsContext();
+    auto* cr = graphics ? static_cast<cairo_t*>(graphics->GetNativeContext()) : nullptr;
+    if (cr == nullptr) return;
     wxDCClipper clip(dc, area());
-    dc.SetFont(native_->get());
-    dc.SetTextForeground(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT));
+    const wxColour ink = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT);
+    cairo_save(cr);
+    cairo_set_source_rgba(cr, ink.Red() / 255.0, ink.Green() / 255.0, ink.Blue() / 255.0,
+                          ink.Alpha() / 255.0);
     for (const TextRun& run : layoutText(font_, text_)) {
-      dc.DrawText(toWx(run.text), bounds_.left + run.x, bounds_.top + run.y);
+      cairo_move_to(cr, bounds_.left + run.x, bounds_.top + run.y);
+      pango_cairo_show_layout(cr, runLayout(font_, run.text).layout);
     }
+    cairo_restore(cr);
   }
 
+  // Where the text's ink can be: its extent, with room for a glyph reaching past its advance,
+  // within the label's bounds.
   wxRect area() const override {
-    return {bounds_.left, bounds_.top, std::max(bounds_.width, 0), std::max(bounds_.height, 0)};
+    const int overhang = extent_.height / 4;
+    const int width = extent_.width > 0 ? extent_.width + overhang : 0;
+    return {bounds_.left, bounds_.top, std::clamp(width, 0, std::max(bounds_.width, 0)),
+            std::clamp(extent_.height, 0, std::max(bounds_.height, 0))};
   }
 
  private:
+  void measure() { extent_ = native_ ? measureText(font_, text_) : Size{}; }
+
   void invalidate() {
     if (area_ && !area().IsEmpty()) area_->RefreshRect(area());
   }
-  // Repaints where the label was and where it is now.
+  // Repaints where the text was and where it is now.
   template <class Change>
   void change(Change apply) {
     invalidate();
@@ -72,6 +99,7 @@ class NativeLabel final : public backend::LabelPeer, public PaintedItem {
   Font font_;
   std::unique_ptr<NativeFont> native_;
   std::string text_;
+  Size extent_;
   bool visible_ = true;
 };
 

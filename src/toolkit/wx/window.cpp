@@ -35,6 +35,10 @@ bool isEnterKey(const wxKeyEvent& event) {
 
 Frame::Frame(NativeWindow& peer) : wxFrame(nullptr, wxID_ANY, wxString()), peer_(&peer) {
   SetIcon(programIcon());
+  // The client area covers the frame's own and paints itself. Left to erase its background,
+  // the frame would make a device context at every repaint of any label, whose colours and
+  // font wx looks up in GTK's styles: most of what a changing label cost.
+  SetBackgroundStyle(wxBG_STYLE_SYSTEM);
   Bind(wxEVT_SIZE, &Frame::onGeometry, this);
   Bind(wxEVT_MOVE, &Frame::onGeometry, this);
   Bind(wxEVT_ICONIZE, &Frame::onGeometry, this);
