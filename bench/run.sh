@@ -3,11 +3,12 @@
 # baseline measured in the same run, as Markdown tables (BENCHMARKS.md keeps a full run).
 # Figures only: nothing here fails on a number.
 #
-#   bench/run.sh            capture at four rates for 60 s each, 30 s idle (headless and the
+#   bench/run.sh            capture at four rates for 60 s each, 20 s idle (headless and the
 #                           real program under Xvfb, idle and recording), a 400 s recording at
 #                           300,000 B/s, a 100 MB settings file, and the callgrind profile:
-#                           about 25 minutes (idle is measured three times over)
-#   bench/run.sh --quick    the same with 10 s captures, 10 s idle and a 40 s long recording
+#                           about 28 minutes (idle is measured five times over)
+#   bench/run.sh --quick    the same with 10 s captures, 10 s idle three times over and a 40 s
+#                           long recording
 #   options: --seconds N (capture), --idle N, --endurance N (0 skips it), --no-profile
 #
 # Every case links its own COM1 to the device simulator's pseudo-terminal in a private
@@ -16,13 +17,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=60
-idle=30
-idle_rounds=3
+idle=20
+idle_rounds=5
 endurance=400
 profile=1
 while [ $# -gt 0 ]; do
   case "$1" in
-    --quick) seconds=10 idle=10 endurance=40 ;;
+    --quick) seconds=10 idle=10 idle_rounds=3 endurance=40 ;;
     --seconds) seconds=$2; shift ;;
     --idle) idle=$2; shift ;;
     --endurance) endurance=$2; shift ;;
@@ -107,12 +108,16 @@ xvfb_cpu() {
 }
 # Idle CPU is a few wake-ups a millisecond, and what one costs depends on the rest of the
 # machine: each idle figure is measured $idle_rounds times, in turns, and reported as the
-# median with the range.
+# median with the range; what a program takes above a baseline is the median of the rounds'
+# differences, each from figures of the same round. Two baselines: the bare
+# wake-ups (a 1 ms and a 10 ms sleeper), and the floor of the design, the same with the one
+# system call a pass that asks the port how many bytes wait.
 have_xvfb=0
 command -v Xvfb > /dev/null && [ -x build-bench/Querlan ] && have_xvfb=1
 for round in $(seq "$idle_rounds"); do
   run "idle-$round" idle --seconds "$idle"
   run "idle-base-$round" idle-baseline --seconds "$idle"
+  run "idle-floor-$round" idle-baseline --seconds "$idle" --port-check 1
   if [ "$have_xvfb" -eq 1 ]; then
     echo "running Querlan under Xvfb, idle" >&2
     read -r total main others <<< "$(xvfb_cpu idle)"
@@ -139,6 +144,17 @@ median() {
   values=$(round_values "$1" "$2")
   [ -n "$values" ] || { echo "n/a"; return; }
   calc "%.2f" "$(echo "$values" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')"
+}
+# above NAME BASE: the median over the rounds of NAME's figure less BASE's in the same round
+above() {
+  local round values
+  values=$(for round in $(seq "$idle_rounds"); do
+    if [ -e "$out/$1-$round" ] && [ -e "$out/$2-$round" ]; then
+      calc "%.4f\n" "$(get "$1-$round" cpu_pct) - $(get "$2-$round" cpu_pct)"
+    fi
+  done | sort -g)
+  [ -n "$values" ] || { echo "n/a"; return; }
+  calc "%+.2f" "$(echo "$values" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')"
 }
 spread() {
   local values
@@ -233,16 +249,20 @@ fi
 echo
 echo "Idle for $idle s, $idle_rounds times in turns (baseline: a thread sleeping 1 ms at a time"
 echo "beside one sleeping 10 ms at a time, the bare wake-ups of the worker's pass and the poll"
-echo "timer; goal: under 2 %). Medians, and the range of the whole process's figure."
+echo "timer; floor: the same with the worker's one system call a pass to ask the port; goal:"
+echo "under 2 %). Medians, the range of the whole process's figure, and the median of the rounds'"
+echo "differences to the baseline and to the floor."
 echo
-echo "| program | CPU % of one core | range | main thread % | worker % | baseline % | baseline range |"
+echo "| program | CPU % of one core | range | main thread % | worker % | above the baseline | above the floor |"
 echo "|---|---|---|---|---|---|---|"
 idle_row() {
   echo "| $1 | $(median "$2" cpu_pct) | $(spread "$2" cpu_pct) | $(median "$2" main_pct)" \
-    "| $(median "$2" worker_pct) | $(median idle-base cpu_pct) | $(spread idle-base cpu_pct) |"
+    "| $(median "$2" worker_pct) | $(above "$2" idle-base) | $(above "$2" idle-floor) |"
 }
 idle_row headless idle
 idle_row "Querlan under Xvfb" xvfb-idle
+echo "| baseline | $(median idle-base cpu_pct) | $(spread idle-base cpu_pct) | - | - | - | - |"
+echo "| floor | $(median idle-floor cpu_pct) | $(spread idle-floor cpu_pct) | - | - | $(above idle-floor idle-base) | - |"
 echo
 echo "The real program under Xvfb while it records 300,000 B/s (the other threads are the"
 echo "worker and GTK's own; baseline: the headless capture at that rate, main and worker alike)."
@@ -252,6 +272,10 @@ echo "|---|---|---|---|"
 echo "| Querlan under Xvfb | $xvfb_rec_total | $xvfb_rec_main | $xvfb_rec_others |"
 echo "| headless | $(calc "%.2f" "$(get cap-300000 cpu_pct)") | $(calc "%.2f" "$(get cap-300000 main_pct)")" \
   "| $(calc "%.2f" "$(get cap-300000 worker_pct)") |"
+if [ "$xvfb_rec_main" != n/a ]; then
+  echo
+  echo "Main thread under Xvfb: $(calc "%.1f" "$xvfb_rec_main / $(get cap-300000 main_pct)") times the headless one."
+fi
 echo
 echo "Settings file of 100 MB of random bytes without NUL: the start-up beside one fread."
 echo
