@@ -5,6 +5,9 @@
 
 #include <wx/panel.h>
 
+// Cairo's own declaration, without its headers.
+typedef struct _cairo cairo_t;
+
 #include <vector>
 
 namespace tk::wx {
@@ -13,7 +16,8 @@ namespace tk::wx {
 class PaintedItem {
  public:
   virtual ~PaintedItem() = default;
-  virtual void paint(wxDC& dc) const = 0;
+  // Draws on the window's own cairo context, clipped to the damaged part of the area.
+  virtual void paint(cairo_t* cr) const = 0;
   // Where it draws; an item outside the region being repainted is not asked to paint.
   virtual wxRect area() const = 0;
 };

@@ -1,6 +1,4 @@
 #include <pango/pangocairo.h>
-#include <wx/dc.h>
-#include <wx/graphics.h>
 #include <wx/settings.h>
 #include <wx/weakref.h>
 
@@ -54,14 +52,13 @@ class NativeLabel final : public backend::LabelPeer, public PaintedItem {
     });
   }
 
-  void paint(wxDC& dc) const override {
+  void paint(cairo_t* cr) const override {
     if (!visible_ || !native_ || text_.empty() || area().IsEmpty()) return;
-    wxGraphicsContext* graphics = dc.GetGraphicsContext();
-    auto* cr = graphics ? static_cast<cairo_t*>(graphics->GetNativeContext()) : nullptr;
-    if (cr == nullptr) return;
-    wxDCClipper clip(dc, area());
+    const wxRect clip = area();
     const wxColour ink = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT);
     cairo_save(cr);
+    cairo_rectangle(cr, clip.x, clip.y, clip.width, clip.height);
+    cairo_clip(cr);
     cairo_set_source_rgba(cr, ink.Red() / 255.0, ink.Green() / 255.0, ink.Blue() / 255.0,
                           ink.Alpha() / 255.0);
     for (const TextRun& run : layoutText(font_, text_)) {
