@@ -1,5 +1,5 @@
 // Labels that change while their window is shown, as the main window's do at every tick of
-// its poll timer: a change is laid out once however often it is drawn, repaints only where
+// its poll timer: a change is shaped once however often it is drawn, repaints only where
 // the label's text is, and shows the new text; setting what a label already has repaints
 // nothing.
 #include <gtest/gtest.h>
@@ -79,11 +79,11 @@ TEST_F(ChangingLabel, SettingWhatItAlreadyHasRepaintsNothingAndAChangeOnlyTheLab
   EXPECT_LE(waiting->y + waiting->height, label.top() + label.height());
 }
 
-TEST_F(ChangingLabel, AChangeIsLaidOutOnceHoweverOftenItIsDrawnAndShowsTheNewText) {
-  const auto before = tk::wx::runLayoutsMade();
-  label.setText("COM-In:\t  )");  // "COM-In:" is laid out already: one new run
+TEST_F(ChangingLabel, AChangeIsShapedOnceHoweverOftenItIsDrawnAndShowsTheNewText) {
+  const auto before = tk::wx::runsShaped();
+  label.setText("COM-In:\t  )");  // "COM-In:" is shaped already: one new run
   for (int paint = 0; paint < 3; ++paint) repaint();
-  EXPECT_EQ(tk::wx::runLayoutsMade(), before + 1);
+  EXPECT_EQ(tk::wx::runsShaped(), before + 1);
 
   // It shows what a label made with that text shows, not what it showed before.
   tk::Label made(window, "COM-In:\t  )");

@@ -2,13 +2,19 @@
 // per control, and labels drawn exactly where their text was measured.
 #include <gtest/gtest.h>
 
+#include <pango/pangocairo.h>
+
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "support.h"
 #include "toolkit/backend.h"
 #include "toolkit/toolkit.h"
 #include "toolkit/wx/controls.h"
+#include "toolkit/wx/fonts.h"
 
 namespace {
 
@@ -43,6 +49,60 @@ TEST(FontMetrics, WindowsOnlyFontsFallBackToArialsTwin) {
   EXPECT_EQ(textWidth(sansSerif, "Schnittstelle:"), textWidth(arial, "Schnittstelle:"));
   // Text is UTF-8: an umlaut is one character, not two bytes' worth of replacement glyphs.
   EXPECT_EQ(textWidth(arial, "Ä"), textWidth(arial, "A"));
+}
+
+// A run is shaped without a Pango layout when one font shows all of it left to right, and
+// laid out otherwise; either way it must measure and draw exactly as Pango lays the same text
+// out: kerning, ligatures, umlauts, text that needs another font, right-to-left text.
+TEST(ShapedRuns, MeasureAndDrawAsPangoLaysTheSameTextOut) {
+  const tk::Font font{"Arial", -20};
+  const std::vector<std::string> texts = {"927171 Zeichen wurden empfangen",
+                                          "Verstrichen:",
+                                          "12345",
+                                          " :-)",
+                                          "AVAT Wa To.",
+                                          "Größe: 5 µs, 20 °C",
+                                          "office ffi",
+                                          "\u05e9\u05dc\u05d5\u05dd",
+                                          "COM-In \u05e9\u05dc",
+                                          "x \u2603 \U0001f600 y"};
+  constexpr int width = 600;
+  constexpr int height = 40;
+  // The text drawn with its top left at (3.5, 4) on a white image.
+  const auto draw = [&](const auto& drawText) {
+    std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> image(
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height), cairo_surface_destroy);
+    cairo_t* cr = cairo_create(image.get());
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    drawText(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(image.get());
+    const auto* pixels = cairo_image_surface_get_data(image.get());
+    return std::vector<unsigned char>(
+        pixels, pixels + cairo_image_surface_get_stride(image.get()) * height);
+  };
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text);
+    PangoLayout* layout = pango_layout_new(tk::wx::measuringContext());
+    PangoFontDescription* description = tk::wx::runFontDescription(font);
+    pango_layout_set_font_description(layout, description);
+    pango_font_description_free(description);
+    pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+    PangoRectangle logical{};
+    pango_layout_get_extents(layout, nullptr, &logical);
+    EXPECT_EQ(textWidth(font, text), std::lround(double(logical.width) / PANGO_SCALE));
+
+    const auto laidOut = draw([&](cairo_t* cr) {
+      cairo_move_to(cr, 3.5, 4);
+      pango_cairo_show_layout(cr, layout);
+    });
+    const auto shaped = draw([&](cairo_t* cr) { tk::wx::drawRun(cr, font, text, 3.5, 4); });
+    EXPECT_NE(std::count(laidOut.begin(), laidOut.end(), 0xff), std::ssize(laidOut));
+    EXPECT_TRUE(shaped == laidOut);
+    g_object_unref(layout);
+  }
 }
 
 // Ink runs: [start, end) of each group of inked columns.

@@ -21,7 +21,7 @@ void ClientArea::remove(const PaintedItem& item) {
 void ClientArea::onPaint(wxPaintEvent&) {
   // Straight onto the cairo context GTK paints the window with, which it buffers itself: a
   // wxPaintDC would cost more to make than the labels cost to draw, at every frame while a
-  // recording runs. Labels draw text laid out on the measuring surface (fonts.cpp), so it
+  // recording runs. Labels draw text shaped on the measuring surface (fonts.cpp), so it
   // lands where their sizes and tab stops were computed. Only the damaged part is cleared
   // and drawn again.
   cairo_t* cr = GTKPaintContext();

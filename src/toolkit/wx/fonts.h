@@ -14,8 +14,10 @@
 
 #include "toolkit/toolkit.h"
 
-// Pango's own declaration, without its headers.
-typedef struct _PangoLayout PangoLayout;
+// Cairo's and Pango's own declarations, without their headers.
+typedef struct _cairo cairo_t;
+typedef struct _PangoContext PangoContext;
+typedef struct _PangoFontDescription PangoFontDescription;
 
 namespace tk::wx {
 
@@ -35,16 +37,18 @@ class NativeFont {
   static inline int live_ = 0;
 };
 
-// One run of text (without tabs or line breaks) laid out in a font by Pango, and its width:
-// what a label measures and then draws. Kept by the backend and valid until the next call.
-struct RunLayout {
-  PangoLayout* layout = nullptr;
-  int width = 0;
-};
-RunLayout runLayout(const Font& font, const std::string& text);
-// How many runs have been laid out so far, for the tests: a run is laid out once, however
-// often it is measured and drawn.
-std::uint64_t runLayoutsMade();
+// One run of text (without tabs or line breaks) in a font, shaped by Pango once and kept while
+// it is in use: its width is what a label measures, and drawRun draws the same glyphs with
+// their top left at (x, y).
+int runWidth(const Font& font, const std::string& text);
+void drawRun(cairo_t* cr, const Font& font, const std::string& text, double x, double y);
+// What runs are shaped with: Pango's context of the measuring surface, and a font's
+// description in it (the caller frees it).
+PangoContext* measuringContext();
+PangoFontDescription* runFontDescription(const Font& font);
+// How many runs have been shaped so far, for the tests: a run is shaped once, however often
+// it is measured and drawn.
+std::uint64_t runsShaped();
 
 // The face that stands in on Linux for a Windows font name.
 wxString linuxFace(const std::string& name);

@@ -1,4 +1,4 @@
-#include <pango/pangocairo.h>
+#include <cairo.h>
 #include <wx/settings.h>
 #include <wx/weakref.h>
 
@@ -18,7 +18,7 @@ namespace {
 // tk::layoutText puts them, clipped to the label's bounds.
 //
 // A label that changes at every tick of a timer must cost no more than its changes: it draws
-// the layouts its runs were measured with (wxDC::DrawText would lay each run out and measure
+// the glyphs its runs were measured with (wxDC::DrawText would lay each run out and measure
 // it again at every paint), and a change repaints only where the text was or is.
 class NativeLabel final : public backend::LabelPeer, public PaintedItem {
  public:
@@ -62,8 +62,7 @@ class NativeLabel final : public backend::LabelPeer, public PaintedItem {
     cairo_set_source_rgba(cr, ink.Red() / 255.0, ink.Green() / 255.0, ink.Blue() / 255.0,
                           ink.Alpha() / 255.0);
     for (const TextRun& run : layoutText(font_, text_)) {
-      cairo_move_to(cr, bounds_.left + run.x, bounds_.top + run.y);
-      pango_cairo_show_layout(cr, runLayout(font_, run.text).layout);
+      drawRun(cr, font_, run.text, bounds_.left + run.x, bounds_.top + run.y);
     }
     cairo_restore(cr);
   }
