@@ -51,11 +51,20 @@ TEST(FontMetrics, WindowsOnlyFontsFallBackToArialsTwin) {
   EXPECT_EQ(textWidth(arial, "Ä"), textWidth(arial, "A"));
 }
 
+template <class A, class B>
+std::vector<std::pair<A, B>> cross(const std::vector<A>& as, const std::vector<B>& bs) {
+  std::vector<std::pair<A, B>> pairs;
+  for (const A& a : as) {
+    for (const B& b : bs) pairs.emplace_back(a, b);
+  }
+  return pairs;
+}
+
 // A run is shaped without a Pango layout when one font shows all of it left to right, and
 // laid out otherwise; either way it must measure and draw exactly as Pango lays the same text
 // out: kerning, ligatures, umlauts, text that needs another font, right-to-left text.
 TEST(ShapedRuns, MeasureAndDrawAsPangoLaysTheSameTextOut) {
-  const tk::Font font{"Arial", -20};
+  const std::vector<tk::Font> fonts = {{"Arial", -20}, {"Times New Roman", -17}};
   const std::vector<std::string> texts = {"927171 Zeichen wurden empfangen",
                                           "Verstrichen:",
                                           "12345",
@@ -83,8 +92,8 @@ TEST(ShapedRuns, MeasureAndDrawAsPangoLaysTheSameTextOut) {
     return std::vector<unsigned char>(
         pixels, pixels + cairo_image_surface_get_stride(image.get()) * height);
   };
-  for (const std::string& text : texts) {
-    SCOPED_TRACE(text);
+  for (const auto& [font, text] : cross(fonts, texts)) {
+    SCOPED_TRACE(font.name + ": " + text);
     PangoLayout* layout = pango_layout_new(tk::wx::measuringContext());
     PangoFontDescription* description = tk::wx::runFontDescription(font);
     pango_layout_set_font_description(layout, description);

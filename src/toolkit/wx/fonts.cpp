@@ -11,6 +11,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -184,8 +185,9 @@ struct ShapedRun {
 //
 // Most runs need one font and go left to right. They are itemized and shaped as a Pango
 // layout would do it, with the same font, analysis and rounding, but without the layout's
-// line breaking and metrics: the same glyphs at about half the cost, which a label counting
-// the bytes of a recording pays at every tick.
+// line breaking and metrics, and runs of printable ASCII are not even itemized again: the
+// same glyphs at a third of the cost (2.5 against 7.7 microseconds for "927171 Zeichen
+// wurden empfangen"), which a label counting the bytes of a recording pays at every tick.
 class RunLayouts {
  public:
   const ShapedRun& get(const Font& font, const std::string& text) {
@@ -218,14 +220,21 @@ class RunLayouts {
   };
 
   std::unique_ptr<ShapedRun> make(const Font& font, const std::string& text) {
+    const std::optional<bool> ascii = asciiWithLetters(text);
+    if (ascii) {
+      if (const PangoAnalysis* known = knownAnalysis(font, *ascii)) {
+        if (auto run = shape(text, *known)) return run;
+      }
+    }
     PangoFontDescription* description = runFontDescription(font);
-    auto run = shapeInOneFont(description, text);
+    auto run = shapeInOneFont(font, ascii, description, text);
     if (!run) run = layOut(description, text);
     pango_font_description_free(description);
     return run;
   }
 
-  std::unique_ptr<ShapedRun> shapeInOneFont(const PangoFontDescription* description,
+  std::unique_ptr<ShapedRun> shapeInOneFont(const Font& font, std::optional<bool> ascii,
+                                            const PangoFontDescription* description,
                                             const std::string& text) {
     const int length = static_cast<int>(text.size());
     PangoAttrList* attributes = pango_attr_list_new();
@@ -237,21 +246,60 @@ class RunLayouts {
         items != nullptr && items->next == nullptr ? static_cast<PangoItem*>(items->data) : nullptr;
     if (item != nullptr && item->length == length && item->analysis.level == 0 &&
         item->analysis.font != nullptr) {
-      run = std::make_unique<ShapedRun>();
-      run->glyphs = pango_glyph_string_new();
-      const auto rounding = pango_context_get_round_glyph_positions(context())
-                                ? PANGO_SHAPE_ROUND_POSITIONS
-                                : PANGO_SHAPE_NONE;
-      pango_shape_with_flags(text.data(), length, text.data(), length, &item->analysis, run->glyphs,
-                             rounding);
-      run->font = PANGO_FONT(g_object_ref(item->analysis.font));
-      PangoRectangle logical{};
-      pango_glyph_string_extents(run->glyphs, run->font, nullptr, &logical);
-      run->baseline = -logical.y;
-      run->width = static_cast<int>(std::lround(double(logical.width) / PANGO_SCALE));
+      run = shape(text, item->analysis);
+      if (run && ascii && item->analysis.extra_attrs == nullptr) {
+        remember(font, *ascii, item->analysis);
+      }
     }
     g_list_free_full(items, reinterpret_cast<GDestroyNotify>(pango_item_free));
     return run;
+  }
+
+  // The run's glyphs in the analysis' font; nothing if that font lacks one of its characters.
+  static std::unique_ptr<ShapedRun> shape(const std::string& text, const PangoAnalysis& analysis) {
+    const int length = static_cast<int>(text.size());
+    auto run = std::make_unique<ShapedRun>();
+    run->glyphs = pango_glyph_string_new();
+    const auto rounding = pango_context_get_round_glyph_positions(context())
+                              ? PANGO_SHAPE_ROUND_POSITIONS
+                              : PANGO_SHAPE_NONE;
+    pango_shape_with_flags(text.data(), length, text.data(), length, &analysis, run->glyphs,
+                           rounding);
+    for (int i = 0; i < run->glyphs->num_glyphs; ++i) {
+      if ((run->glyphs->glyphs[i].glyph & PANGO_GLYPH_UNKNOWN_FLAG) != 0) return nullptr;
+    }
+    run->font = PANGO_FONT(g_object_ref(analysis.font));
+    PangoRectangle logical{};
+    pango_glyph_string_extents(run->glyphs, run->font, nullptr, &logical);
+    run->baseline = -logical.y;
+    run->width = static_cast<int>(std::lround(double(logical.width) / PANGO_SCALE));
+    return run;
+  }
+
+  // Printable ASCII is Latin letters and characters common to all scripts, left to right:
+  // Pango itemizes every run of it with letters alike (Latin script), and every run without
+  // alike (common script), in the first font that shows all its characters. So once one run
+  // of each kind has been itemized in a font, the next need not be, as long as that font
+  // shows all of its characters. Whether the text is such a run, and whether with letters.
+  static std::optional<bool> asciiWithLetters(const std::string& text) {
+    bool letters = false;
+    for (const char c : text) {
+      if (c < 0x20 || c > 0x7e) return std::nullopt;
+      letters = letters || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    }
+    if (text.empty()) return std::nullopt;
+    return letters;
+  }
+  const PangoAnalysis* knownAnalysis(const Font& font, bool letters) const {
+    for (const KnownAnalysis& known : known_) {
+      if (known.font == font && known.letters == letters) return &known.analysis;
+    }
+    return nullptr;
+  }
+  void remember(const Font& font, bool letters, const PangoAnalysis& analysis) {
+    if (knownAnalysis(font, letters) != nullptr) return;
+    known_.push_back({font, letters, analysis});
+    g_object_ref(analysis.font);  // kept for good, like the context it came from
   }
 
   std::unique_ptr<ShapedRun> layOut(const PangoFontDescription* description,
@@ -268,7 +316,13 @@ class RunLayouts {
 
   static PangoContext* context() { return measuringContext(); }
 
+  struct KnownAnalysis {
+    Font font;
+    bool letters = false;
+    PangoAnalysis analysis{};
+  };
   std::vector<Entry> entries_;
+  std::vector<KnownAnalysis> known_;
   std::uint64_t uses_ = 0;
   std::uint64_t made_ = 0;
 };
