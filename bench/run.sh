@@ -34,7 +34,7 @@ while [ $# -gt 0 ]; do
 done
 
 source tools/scripts/ensure-packages.sh
-ensure_packages "${BUILD_PACKAGES[@]}" xvfb xdotool valgrind
+ensure_packages "${BUILD_PACKAGES[@]}" xvfb xdotool valgrind openbox
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUERLAN_BENCH=ON \
   -DQUERLAN_TESTS=OFF > /dev/null
 cmake --build build-bench -j "$(nproc)" --target querlan_bench devsim Querlan > /dev/null
@@ -64,8 +64,10 @@ run settings settings-load --megabytes 100
 # The real program under Xvfb: CPU of its threads from /proc over $idle seconds, as
 # "total main others" in % of one core. With "record" the device streams 300,000 B/s and
 # a click on "Daten holen" (where the default layout puts it) starts a recording first.
+# With "wm" a window manager runs, as on every desktop: without one, GTK asks the X server
+# at every frame whether one has come (a round trip that no user's desktop makes).
 xvfb_cpu() {
-  local mode=$1 display dir devsim_pid xvfb_pid querlan_pid stream=()
+  local mode=$1 wm=${2:-} display dir devsim_pid xvfb_pid wm_pid= querlan_pid stream=()
   for display in $(seq 90 120); do [ -e "/tmp/.X$display-lock" ] || break; done
   dir=$(mktemp -d /tmp/querlan-bench-xvfb-XXXXXX)
   [ "$mode" = record ] && stream=(--stream --rate 300000)
@@ -78,6 +80,11 @@ xvfb_cpu() {
     [ -e "$dir/ready" ] && [ -e "/tmp/.X11-unix/X$display" ] && break
     sleep 0.05
   done
+  if [ "$wm" = wm ]; then
+    DISPLAY=":$display" openbox > /dev/null 2>&1 &
+    wm_pid=$!
+    sleep 1
+  fi
   (cd "$dir" && exec env DISPLAY=":$display" "$OLDPWD/build-bench/Querlan" > /dev/null 2>&1) &
   querlan_pid=$!
   sleep 3
@@ -95,8 +102,8 @@ xvfb_cpu() {
   before=$(oncpu)
   sleep "$idle"
   after=$(oncpu)
-  kill "$querlan_pid" "$devsim_pid" "$xvfb_pid" 2> /dev/null || true
-  wait "$querlan_pid" "$devsim_pid" "$xvfb_pid" 2> /dev/null || true
+  kill "$querlan_pid" "$devsim_pid" $wm_pid "$xvfb_pid" 2> /dev/null || true
+  wait "$querlan_pid" "$devsim_pid" $wm_pid "$xvfb_pid" 2> /dev/null || true
   if [ "$mode" = record ] && ! grep -q "^requests=1" "$dir/report"; then
     echo "n/a n/a n/a"
   else
@@ -125,17 +132,26 @@ for round in $(seq "$idle_rounds"); do
       > "$out/xvfb-idle-$round"
   fi
 done
-if [ "$have_xvfb" -eq 1 ]; then
-  echo "running Querlan under Xvfb, recording" >&2
-  read -r xvfb_rec_total xvfb_rec_main xvfb_rec_others <<< "$(xvfb_cpu record)"
-else
-  read -r xvfb_rec_total xvfb_rec_main xvfb_rec_others <<< "n/a n/a n/a"
-fi
+# Recording 300,000 B/s: the real program under Xvfb, with a window manager and without,
+# beside the headless capture for as long, in turns ($rec_rounds rounds).
+rec_rounds=3
+for round in $(seq "$rec_rounds"); do
+  run "rec-head-$round" capture --rate 300000 --seconds "$idle"
+  [ "$have_xvfb" -eq 1 ] || continue
+  for setup in wm bare; do
+    echo "running Querlan under Xvfb ($setup), recording" >&2
+    read -r total main others <<< "$(xvfb_cpu record "$setup")"
+    [ "$total" = n/a ] && continue
+    printf 'cpu_pct=%s\nmain_pct=%s\nworker_pct=%s\n' "$total" "$main" "$others" \
+      > "$out/xvfb-rec-$setup-$round"
+  done
+done
 # median NAME KEY: the median over the rounds of NAME-1, NAME-2, ...; spread NAME KEY: the
 # lowest to the highest
+max_rounds=$((idle_rounds > rec_rounds ? idle_rounds : rec_rounds))
 round_values() {
   local round
-  for round in $(seq "$idle_rounds"); do
+  for round in $(seq "$max_rounds"); do
     [ -e "$out/$1-$round" ] && get "$1-$round" "$2"
   done | sort -g
 }
@@ -148,13 +164,24 @@ median() {
 # above NAME BASE: the median over the rounds of NAME's figure less BASE's in the same round
 above() {
   local round values
-  values=$(for round in $(seq "$idle_rounds"); do
+  values=$(for round in $(seq "$max_rounds"); do
     if [ -e "$out/$1-$round" ] && [ -e "$out/$2-$round" ]; then
       calc "%.4f\n" "$(get "$1-$round" cpu_pct) - $(get "$2-$round" cpu_pct)"
     fi
   done | sort -g)
   [ -n "$values" ] || { echo "n/a"; return; }
   calc "%+.2f" "$(echo "$values" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')"
+}
+# ratio NAME BASE KEY: the median over the rounds of NAME's figure over BASE's in the same round
+ratio() {
+  local round values
+  values=$(for round in $(seq "$max_rounds"); do
+    if [ -e "$out/$1-$round" ] && [ -e "$out/$2-$round" ]; then
+      calc "%.4f\n" "$(get "$1-$round" "$3") / $(get "$2-$round" "$3")"
+    fi
+  done | sort -g)
+  [ -n "$values" ] || { echo "n/a"; return; }
+  calc "%.1f" "$(echo "$values" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')"
 }
 spread() {
   local values
@@ -264,18 +291,20 @@ idle_row "Querlan under Xvfb" xvfb-idle
 echo "| baseline | $(median idle-base cpu_pct) | $(spread idle-base cpu_pct) | - | - | - | - |"
 echo "| floor | $(median idle-floor cpu_pct) | $(spread idle-floor cpu_pct) | - | - | $(above idle-floor idle-base) | - |"
 echo
-echo "The real program under Xvfb while it records 300,000 B/s (the other threads are the"
-echo "worker and GTK's own; baseline: the headless capture at that rate, main and worker alike)."
+echo "The real program under Xvfb while it records 300,000 B/s, with a window manager (openbox)"
+echo "and on the bare X server, $rec_rounds rounds of $idle s in turns with the headless capture at"
+echo "that rate (the other threads are the worker and GTK's own). Medians, the range of the main"
+echo "thread, and the median of the rounds' ratios of main thread to headless main thread."
 echo
-echo "| program | CPU % of one core | main thread % | other threads % |"
-echo "|---|---|---|---|"
-echo "| Querlan under Xvfb | $xvfb_rec_total | $xvfb_rec_main | $xvfb_rec_others |"
-echo "| headless | $(calc "%.2f" "$(get cap-300000 cpu_pct)") | $(calc "%.2f" "$(get cap-300000 main_pct)")" \
-  "| $(calc "%.2f" "$(get cap-300000 worker_pct)") |"
-if [ "$xvfb_rec_main" != n/a ]; then
-  echo
-  echo "Main thread under Xvfb: $(calc "%.1f" "$xvfb_rec_main / $(get cap-300000 main_pct)") times the headless one."
-fi
+echo "| program | CPU % of one core | main thread % | range | other threads % | main thread / headless |"
+echo "|---|---|---|---|---|---|"
+rec_row() {
+  echo "| $1 | $(median "$2" cpu_pct) | $(median "$2" main_pct) | $(spread "$2" main_pct)" \
+    "| $(median "$2" worker_pct) | $3 |"
+}
+rec_row "Querlan under Xvfb, window manager" xvfb-rec-wm "$(ratio xvfb-rec-wm rec-head main_pct)"
+rec_row "Querlan under bare Xvfb" xvfb-rec-bare "$(ratio xvfb-rec-bare rec-head main_pct)"
+rec_row headless rec-head -
 echo
 echo "Settings file of 100 MB of random bytes without NUL: the start-up beside one fread."
 echo
