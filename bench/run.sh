@@ -6,7 +6,8 @@
 #   bench/run.sh            capture at four rates for 60 s each, 20 s idle (headless and the
 #                           real program under Xvfb, idle and recording), a 400 s recording at
 #                           300,000 B/s, a 100 MB settings file, and the callgrind profile:
-#                           about 25 minutes (idle is measured five times over)
+#                           about 28 minutes (idle is measured five times over, the recording
+#                           under Xvfb three times with a window manager and three without)
 #   bench/run.sh --quick    the same with 10 s captures, 10 s idle three times over and a 40 s
 #                           long recording
 #   options: --seconds N (capture), --idle N, --endurance N (0 skips it), --no-profile
