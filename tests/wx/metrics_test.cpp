@@ -108,7 +108,7 @@ TEST(ShapedRuns, MeasureAndDrawAsPangoLaysTheSameTextOut) {
       pango_cairo_show_layout(cr, layout);
     });
     const auto shaped = draw([&](cairo_t* cr) { tk::wx::drawRun(cr, font, text, 3.5, 4); });
-    EXPECT_NE(std::count(laidOut.begin(), laidOut.end(), 0xff), std::ssize(laidOut));
+    EXPECT_NE(laidOut, draw([](cairo_t*) {}));
     EXPECT_TRUE(shaped == laidOut);
     g_object_unref(layout);
   }

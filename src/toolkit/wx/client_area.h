@@ -5,10 +5,10 @@
 
 #include <wx/panel.h>
 
+#include <vector>
+
 // Cairo's own declaration, without its headers.
 typedef struct _cairo cairo_t;
-
-#include <vector>
 
 namespace tk::wx {
 
