@@ -162,28 +162,21 @@ median() {
   [ -n "$values" ] || { echo "n/a"; return; }
   calc "%.2f" "$(echo "$values" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')"
 }
-# above NAME BASE: the median over the rounds of NAME's figure less BASE's in the same round
-above() {
+# paired NAME BASE KEY OP FORMAT: the median over the rounds of NAME's figure OP BASE's in
+# the same round
+paired() {
   local round values
   values=$(for round in $(seq "$max_rounds"); do
     if [ -e "$out/$1-$round" ] && [ -e "$out/$2-$round" ]; then
-      calc "%.4f\n" "$(get "$1-$round" cpu_pct) - $(get "$2-$round" cpu_pct)"
+      calc "%.4f\n" "$(get "$1-$round" "$3") $4 $(get "$2-$round" "$3")"
     fi
   done | sort -g)
   [ -n "$values" ] || { echo "n/a"; return; }
-  calc "%+.2f" "$(echo "$values" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')"
+  calc "$5" "$(echo "$values" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')"
 }
-# ratio NAME BASE KEY: the median over the rounds of NAME's figure over BASE's in the same round
-ratio() {
-  local round values
-  values=$(for round in $(seq "$max_rounds"); do
-    if [ -e "$out/$1-$round" ] && [ -e "$out/$2-$round" ]; then
-      calc "%.4f\n" "$(get "$1-$round" "$3") / $(get "$2-$round" "$3")"
-    fi
-  done | sort -g)
-  [ -n "$values" ] || { echo "n/a"; return; }
-  calc "%.1f" "$(echo "$values" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')"
-}
+# above NAME BASE: NAME's CPU less BASE's; ratio NAME BASE KEY: NAME's figure over BASE's
+above() { paired "$1" "$2" cpu_pct - "%+.2f"; }
+ratio() { paired "$1" "$2" "$3" / "%.1f"; }
 spread() {
   local values
   values=$(round_values "$1" "$2")
