@@ -89,16 +89,6 @@ std::uint64_t intactLines(const std::string& text) {
   return index;
 }
 
-double fwriteSeconds(const std::string& text, const std::filesystem::path& path, bool sync) {
-  const auto start = Clock::now();
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  std::fwrite(text.data(), 1, text.size(), file);
-  std::fflush(file);
-  if (sync) ::fsync(::fileno(file));
-  std::fclose(file);
-  return secondsSince(start);
-}
-
 // CPU from the start of the recording to its stop, the save not included.
 void printCpu(const Sample& start, const Sample& stop) {
   const double seconds = std::chrono::duration<double>(stop.at - start.at).count();
@@ -113,11 +103,6 @@ double saveSeconds(const std::filesystem::path& path) {
   const auto start = Clock::now();
   CaptureLines->saveToFile(path.string());
   return secondsSince(start);
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 // A small file is written in milliseconds, where one flush that the disk takes its time

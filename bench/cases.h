@@ -12,5 +12,6 @@ int runIdle(const Arguments& arguments);
 int runIdleBaseline(const Arguments& arguments);
 int runProfile(const Arguments& arguments);
 int runSettingsLoad(const Arguments& arguments);
+int runSave(const Arguments& arguments);
 
 }  // namespace bench

@@ -12,7 +12,8 @@ int main(int argc, char** argv) {
   const std::map<std::string, Case> cases = {
       {"capture", bench::runCapture}, {"baseline", bench::runBaseline},
       {"idle", bench::runIdle},       {"idle-baseline", bench::runIdleBaseline},
-      {"profile", bench::runProfile}, {"settings-load", bench::runSettingsLoad}};
+      {"profile", bench::runProfile}, {"settings-load", bench::runSettingsLoad},
+      {"save", bench::runSave}};
   const auto found = argc > 1 ? cases.find(argv[1]) : cases.end();
   if (found == cases.end()) {
     std::fprintf(stderr, "usage: querlan_bench CASE [--name value ...]; cases:");

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -20,6 +21,21 @@ namespace bench {
 
 double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+double fwriteSeconds(const std::string& text, const std::filesystem::path& path, bool sync) {
+  const auto start = Clock::now();
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fflush(file);
+  if (sync) ::fsync(::fileno(file));
+  std::fclose(file);
+  return secondsSince(start);
 }
 
 ScratchDir::ScratchDir() {

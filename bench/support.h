@@ -19,6 +19,12 @@ namespace bench {
 using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point start);
+// The middle value; of an even count, the upper of the two.
+double median(std::vector<double> values);
+
+// One fwrite of `text` to a new file `path`, with `sync` also an fsync: what every save is
+// set beside.
+double fwriteSeconds(const std::string& text, const std::filesystem::path& path, bool sync);
 
 // A fresh directory under the system's temporary folder, removed with all it holds.
 class ScratchDir {

@@ -43,38 +43,56 @@ constexpr LineTable kLines = lineTable();
 
 // Text is written in blocks of up to a megabyte, where a write costs no more than its copy,
 // but never more than half a byte of memory per recorded byte above a small floor: a short
-// recording does not double its memory to be saved.
-constexpr std::size_t kSmallestTextBlock = std::size_t{64} << 10;
+// recording does not double its memory to be saved. Every block but the last is a whole
+// number of 64 KiB and so starts at such an offset in the file: Linux keeps a file's page
+// cache in pieces of that order, and writes that begin and end inside them made a 3 MB save
+// a tenth slower (blocks of 360,000 against 393,216 bytes).
+constexpr std::size_t kTextAlignment = std::size_t{64} << 10;
+constexpr std::size_t kSmallestTextBlock = kTextAlignment;
 constexpr std::size_t kLargestTextBlock = std::size_t{1} << 20;
 
 std::size_t textBlockFor(std::size_t lines) {
-  return std::clamp(lines / 2, kSmallestTextBlock, kLargestTextBlock);
+  const std::size_t block = std::clamp(lines / 2, kSmallestTextBlock, kLargestTextBlock);
+  return block / kTextAlignment * kTextAlignment;
 }
 
-// The lines' text, made block by block and handed on as each block fills.
+// The lines' text, made block by block and handed on as each block fills. Lines are made up
+// to kOverrun bytes past the block's end, and what ran past it starts the next block.
 class TextBlocks {
  public:
   TextBlocks(const PieceWriter& write, std::size_t blockSize)
       : write_(write),
         blockSize_(blockSize),
-        text_(std::make_unique_for_overwrite<char[]>(blockSize + kLineCopy)) {}
+        text_(std::make_unique_for_overwrite<char[]>(blockSize + kOverrun + kLineCopy)) {}
 
   bool add(std::span<const std::uint8_t> bytes) {
     while (!bytes.empty()) {
-      const std::size_t fitting = std::min(bytes.size(), (blockSize_ - used_) / kLongestLine);
-      if (fitting == 0 && !flush()) return false;
+      // Less than a block is held here, so at least kOverrun / kLongestLine lines fit.
+      const std::size_t fitting =
+          std::min(bytes.size(), (blockSize_ + kOverrun - used_) / kLongestLine);
       format(bytes.first(fitting));
       bytes = bytes.subspan(fitting);
+      if (used_ >= blockSize_ && !writeBlock()) return false;
     }
     return true;
   }
 
+  // Writes the rest, the end of the text.
   bool flush() {
     const std::size_t used = std::exchange(used_, 0);
     return used == 0 || write_(std::string_view(text_.get(), used));
   }
 
  private:
+  static constexpr std::size_t kOverrun = 4096;
+
+  bool writeBlock() {
+    if (!write_(std::string_view(text_.get(), blockSize_))) return false;
+    used_ -= blockSize_;
+    std::memmove(text_.get(), text_.get() + blockSize_, used_);
+    return true;
+  }
+
   void format(std::span<const std::uint8_t> bytes) {
     char* out = text_.get() + used_;
     for (const std::uint8_t value : bytes) {
@@ -86,7 +104,7 @@ class TextBlocks {
 
   const PieceWriter& write_;
   std::size_t blockSize_;
-  // With room for the fixed-size copy of the last line that fits.
+  // With room for the lines made past the block's end and the fixed-size copy of the last.
   std::unique_ptr<char[]> text_;
   std::size_t used_ = 0;
 };
@@ -105,14 +123,16 @@ std::string_view ByteLines::at(int index) const {
   return {kLines.text[value].data(), kLines.size[value] - std::size_t{2}};
 }
 
+bool ByteLines::writeText(const PieceWriter& write) const {
+  TextBlocks text(write, textBlockFor(bytes_.size()));
+  bool written = true;
+  bytes_.forEachBlock(
+      [&](std::span<const std::uint8_t> bytes) { written = written && text.add(bytes); });
+  return written && text.flush();
+}
+
 void ByteLines::saveToFile(const std::string& path) const {
-  replaceFile(path, [this](const PieceWriter& write) {
-    TextBlocks text(write, textBlockFor(bytes_.size()));
-    bool written = true;
-    bytes_.forEachBlock(
-        [&](std::span<const std::uint8_t> bytes) { written = written && text.add(bytes); });
-    return written && text.flush();
-  });
+  replaceFile(path, [this](const PieceWriter& write) { return writeText(write); });
 }
 
 }  // namespace core

@@ -7,6 +7,8 @@
 
 #include <climits>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/decimal.h"
 #include "error_of.h"
@@ -40,6 +42,19 @@ TEST(ByteLines, EveryByteReadsAndSavesAsItsDecimalTextAcrossBlocks) {
   const std::string saved = readFile(dir.file("lines.txt"));
   EXPECT_EQ(saved.size(), expected.size());
   EXPECT_TRUE(saved == expected) << "the saved text differs from the formatted lines";
+  // Handed on in blocks of whole 64 KiB, so that each write starts at such an offset.
+  std::string pieces;
+  std::vector<std::size_t> sizes;
+  ASSERT_TRUE(lines.writeText([&](std::string_view piece) {
+    pieces += piece;
+    sizes.push_back(piece.size());
+    return true;
+  }));
+  EXPECT_TRUE(pieces == expected) << "the pieces differ from the formatted lines";
+  ASSERT_GT(sizes.size(), 2U);
+  for (std::size_t i = 0; i + 1 < sizes.size(); ++i) {
+    EXPECT_EQ(sizes[i] % 65536, 0U) << "piece " << i << " of " << sizes[i] << " bytes";
+  }
   // A byte of memory per line, and a little for the block in use.
   EXPECT_LT(static_cast<double>(lines.reservedBytes()), 1.05 * kLines);
 }
