@@ -4,8 +4,6 @@
 // for the whole recording.
 #include "cases.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -99,12 +97,6 @@ void printCpu(const Sample& start, const Sample& stop) {
   print("worker_pct", 100 * (stop.threads.otherSeconds - start.threads.otherSeconds) / seconds);
 }
 
-double saveSeconds(const std::filesystem::path& path) {
-  const auto start = Clock::now();
-  CaptureLines->saveToFile(path.string());
-  return secondsSince(start);
-}
-
 // A small file is written in milliseconds, where one flush that the disk takes its time
 // over decides the ratio: small files are compared more often. The first round also pays
 // for memory the page cache has not held before; the median leaves it out.
@@ -112,32 +104,29 @@ int comparisons(std::size_t fileBytes) {
   return fileBytes < 20'000'000 ? 15 : 3;
 }
 
-// The save as the stop did it, and then, each with nothing dirty in the page cache left by
-// another, one fwrite of the same text, one fwrite with fsync, and the same save again.
+// The save as the stop did it, and then, in turns and each with nothing dirty in the page
+// cache left by another, one fwrite of the same text, one fwrite with fsync, and the same
+// save again.
 void printFile(const std::filesystem::path& directory, const StopFigures& stop) {
   const std::string text = readAll(directory / "out.txt");
   print("file_bytes", static_cast<double>(text.size()));
   print("recorded", static_cast<double>(std::count(text.begin(), text.end(), '\n')));
   print("intact", static_cast<double>(intactLines(text)));
   print("save_s", stop.saveSeconds);
-  std::vector<double> plain, synced, again;
   const int rounds = comparisons(text.size());
-  for (int round = 0; round < rounds; ++round) {
-    // Every round writes new files, as the first did.
-    for (const char* name : {"fwrite.txt", "fwrite-sync.txt", "again.txt"}) {
-      std::filesystem::remove(directory / name);
-    }
-    ::sync();
-    plain.push_back(fwriteSeconds(text, directory / "fwrite.txt", false));
-    ::sync();
-    synced.push_back(fwriteSeconds(text, directory / "fwrite-sync.txt", true));
-    ::sync();
-    again.push_back(saveSeconds(directory / "again.txt"));
-  }
+  const std::filesystem::path plain = directory / "fwrite.txt";
+  const std::filesystem::path synced = directory / "fwrite-sync.txt";
+  const std::filesystem::path again = directory / "again.txt";
+  const std::vector<std::vector<double>> seconds =
+      timeInTurns(rounds,
+                  {[&] { return fwriteSeconds(text, plain, false); },
+                   [&] { return fwriteSeconds(text, synced, true); },
+                   [&] { return saveSeconds(*CaptureLines, again); }},
+                  {plain, synced, again});
   print("comparisons", rounds);
-  print("fwrite_s", median(plain));
-  print("fwrite_fsync_s", median(synced));
-  print("save_again_s", median(again));
+  print("fwrite_s", median(seconds[0]));
+  print("fwrite_fsync_s", median(seconds[1]));
+  print("save_again_s", median(seconds[2]));
 }
 
 }  // namespace

@@ -1,16 +1,11 @@
 // Save: the capture list's save of --bytes recorded bytes, without a recording before it, so
-// that a small file can be compared many times over. Each round writes new files, in turns
-// (the order rotates), after a sync: one fwrite of the text with fsync, the text made
-// beforehand and handed to core::replaceFile (the save's way to the disk: a temporary file,
-// write-back started every megabyte, fsync, rename and the folder's fsync), and the save
-// itself. What the save takes beyond the second is the making of its text; the text alone is
-// also timed, saved to /dev/null, which takes it with no file and no flush. --piece sets the
-// size of the pieces handed to replaceFile (default 1 MiB): what the size and the alignment
-// of the writes cost.
-#include <unistd.h>
-
-#include <array>
-#include <functional>
+// that a small file can be compared many times over. Each round writes new files in turns
+// (timeInTurns): one fwrite of the text with fsync, the text made beforehand and handed to
+// core::replaceFile (the save's way to the disk: a temporary file, write-back started every
+// megabyte, fsync, rename and the folder's fsync), and the save itself. What the save takes beyond
+// the second is the making of its text; the text alone is also timed, saved to /dev/null, which
+// takes it with no file and no flush. --piece sets the size of the pieces handed to replaceFile
+// (default 1 MiB): what the size and the alignment of the writes cost.
 #include <string_view>
 
 #include "cases.h"
@@ -32,12 +27,6 @@ double replaceSeconds(const std::string& text, std::size_t piece,
   return secondsSince(start);
 }
 
-double saveSeconds(const core::ByteLines& lines, const std::filesystem::path& path) {
-  const auto start = Clock::now();
-  lines.saveToFile(path.string());
-  return secondsSince(start);
-}
-
 }  // namespace
 
 int runSave(const Arguments& arguments) {
@@ -55,22 +44,14 @@ int runSave(const Arguments& arguments) {
   const std::filesystem::path fwritten = directory.path() / "fwrite.txt";
   const std::filesystem::path replaced = directory.path() / "replace.txt";
   const std::filesystem::path saved = directory.path() / "save.txt";
-  const std::array<std::function<double()>, 3> ways = {
-      [&] { return fwriteSeconds(text, fwritten, true); },
-      [&] { return replaceSeconds(text, piece, replaced); },
-      [&] { return saveSeconds(lines, saved); },
-  };
-  std::array<std::vector<double>, 3> seconds;
+  const std::vector<std::vector<double>> seconds =
+      timeInTurns(rounds,
+                  {[&] { return fwriteSeconds(text, fwritten, true); },
+                   [&] { return replaceSeconds(text, piece, replaced); },
+                   [&] { return saveSeconds(lines, saved); }},
+                  {fwritten, replaced, saved});
   std::vector<double> making;
-  for (int round = 0; round < rounds; ++round) {
-    for (std::size_t turn = 0; turn < ways.size(); ++turn) {
-      const std::size_t way = (turn + static_cast<std::size_t>(round)) % ways.size();
-      for (const auto* path : {&fwritten, &replaced, &saved}) std::filesystem::remove(*path);
-      ::sync();
-      seconds[way].push_back(ways[way]());
-    }
-    making.push_back(saveSeconds(lines, "/dev/null"));
-  }
+  for (int round = 0; round < rounds; ++round) making.push_back(saveSeconds(lines, "/dev/null"));
   print("file_bytes", static_cast<double>(text.size()));
   print("rounds", rounds);
   print("fwrite_fsync_s", median(seconds[0]));

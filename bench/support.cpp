@@ -38,6 +38,27 @@ double fwriteSeconds(const std::string& text, const std::filesystem::path& path,
   return secondsSince(start);
 }
 
+double saveSeconds(const core::ByteLines& lines, const std::filesystem::path& path) {
+  const auto start = Clock::now();
+  lines.saveToFile(path.string());
+  return secondsSince(start);
+}
+
+std::vector<std::vector<double>> timeInTurns(int rounds,
+                                             const std::vector<std::function<double()>>& ways,
+                                             const std::vector<std::filesystem::path>& scratch) {
+  std::vector<std::vector<double>> seconds(ways.size());
+  for (int round = 0; round < rounds; ++round) {
+    for (std::size_t turn = 0; turn < ways.size(); ++turn) {
+      const std::size_t way = (turn + static_cast<std::size_t>(round)) % ways.size();
+      for (const auto& path : scratch) std::filesystem::remove(path);
+      ::sync();
+      seconds[way].push_back(ways[way]());
+    }
+  }
+  return seconds;
+}
+
 ScratchDir::ScratchDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "querlan-bench-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
