@@ -244,7 +244,7 @@ echo "recording per recorded byte (goal: at most 2); the save (text made from th
 echo "file, fsync, rename, fsync of the folder) as the stop did it and once more beside one fwrite"
 echo "of the same text, with and without fsync, each of these three starting with nothing dirty in"
 echo "the page cache (goal: at least 0.9 of fwrite+fsync); compared 15 times in turns (from 20 MB"
-echo "3 times), by the median."
+echo "6 times), by the median."
 echo
 echo "| rate (B/s) | file (MB) | peak RSS (MB) | RSS / byte | growth / byte | reader peak RSS (MB) | save at the stop (s) | save again (s) | fwrite (s) | fwrite+fsync (s) | speed vs fwrite | vs fwrite+fsync |"
 echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
