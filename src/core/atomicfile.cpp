@@ -12,6 +12,7 @@ namespace core {
 namespace {
 
 constexpr int kNameAttempts = 100;
+constexpr int kNumberedNames = 1000;
 // A large file's closing flush would wait for all of it: the disk is set to work on every
 // megabyte written, while the rest is still being made.
 constexpr std::size_t kWritebackStep = std::size_t{1} << 20;
@@ -64,6 +65,12 @@ class TemporaryFile {
     if (!os::renameOver(path_, target)) return false;
     path_.clear();
     return true;
+  }
+
+  os::CreateOutcome takeNewName(const std::string& name) {
+    const os::CreateOutcome outcome = os::renameNew(path_, name);
+    if (outcome == os::CreateOutcome::created) path_.clear();
+    return outcome;
   }
 
  private:
@@ -119,6 +126,31 @@ void replaceFile(const std::string& path, const ContentSource& content) {
   TemporaryFile temporary = createTemporaryBeside(target, path);
   temporary.writeAll(content);
   if (!temporary.replace(target)) throw cannotCreate(path);
+}
+
+std::string createNewFile(const std::string& path, const ContentSource& content) {
+  if (path.empty() || os::nameStart(path) == path.size()) throw cannotCreate(path);
+  TemporaryFile temporary = createTemporaryBeside(path, path);
+  temporary.writeAll(content);
+  for (int number = 1; number <= kNumberedNames; ++number) {
+    std::string name =
+        number == 1 ? path : insertBeforeExtension(path, "-" + std::to_string(number));
+    switch (temporary.takeNewName(name)) {
+      case os::CreateOutcome::created:
+        return name;
+      case os::CreateOutcome::failed:
+        throw cannotCreate(path);
+      case os::CreateOutcome::nameTaken:
+        break;
+    }
+  }
+  throw cannotCreate(path);
+}
+
+std::string insertBeforeExtension(const std::string& path, std::string_view insert) {
+  std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot <= os::nameStart(path)) dot = path.size();
+  return path.substr(0, dot) + std::string(insert) + path.substr(dot);
 }
 
 void replaceFile(const std::string& path, std::span<const std::string_view> pieces) {

@@ -37,4 +37,14 @@ void replaceFile(const std::string& path, const ContentSource& content);
 // The same with the content in one piece.
 void replaceFile(const std::string& path, std::string_view content);
 
+// Saves the content as a new file, written and flushed as replaceFile does, but never in the
+// place of a file: under `path`, or where that name is taken, with "-2", "-3" and so on
+// before its extension. Returns the name it took. Raises the errors of replaceFile, with
+// `path`.
+std::string createNewFile(const std::string& path, const ContentSource& content);
+
+// `path` with `insert` before the extension of its file name: "d/log.txt" and "-2" give
+// "d/log-2.txt"; a name without an extension ("log", ".profile") gets it at its end.
+std::string insertBeforeExtension(const std::string& path, std::string_view insert);
+
 }  // namespace core

@@ -171,4 +171,8 @@ void ByteLines::saveToFile(const std::string& path) const {
   replaceFile(path, [this](const PieceWriter& write) { return writeText(write); });
 }
 
+std::string ByteLines::saveAsNewFile(const std::string& path) const {
+  return createNewFile(path, [this](const PieceWriter& write) { return writeText(write); });
+}
+
 }  // namespace core

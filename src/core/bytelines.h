@@ -27,6 +27,9 @@ class ByteLines {
   // Writes every line followed by CR LF, replacing the file as a whole (core::replaceFile,
   // with its errors); an empty list gives an empty file.
   void saveToFile(const std::string& path) const;
+  // The same text as a new file, never replacing one (core::createNewFile); returns the
+  // name it took.
+  std::string saveAsNewFile(const std::string& path) const;
   // The same text handed to `write` in pieces, each but the last a whole number of 64 KiB;
   // false as soon as a piece could not be written.
   bool writeText(const PieceWriter& write) const;

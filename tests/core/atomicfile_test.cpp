@@ -159,4 +159,37 @@ TEST_F(ReplaceFile, WritesDevicesInPlace) {
   EXPECT_EQ(namesIn(dir.path()), (Names{"fifo", "full", "full-link", "null"}));
 }
 
+// A fallback save never takes the place of anything: a file, a folder or a link, dangling or
+// not, keeps its name, and the new file takes the next free number.
+TEST_F(ReplaceFile, ANewFileTakesTheNextFreeNameAndReplacesNothing) {
+  writeFile(dir.file("log.txt"), kEarlier);
+  fs::create_directory(dir.path() / "log-2.txt");
+  fs::create_symlink("gone.txt", dir.path() / "log-3.txt");
+  core::ByteLines lines;
+  lines.add(65);
+  lines.add(255);
+  EXPECT_EQ(lines.saveAsNewFile(dir.file("log.txt")), dir.file("log-4.txt"));
+  EXPECT_EQ(core::createNewFile(dir.file("log.txt"),
+                                [](const core::PieceWriter& write) { return write("7\r\n"); }),
+            dir.file("log-5.txt"));
+  EXPECT_EQ(readFile(dir.file("log-4.txt")), "65\r\n255\r\n");
+  EXPECT_EQ(readFile(dir.file("log-5.txt")), "7\r\n");
+  EXPECT_EQ(readFile(dir.file("log.txt")), kEarlier);
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "log-3.txt"));
+  EXPECT_FALSE(fs::exists(dir.path() / "gone.txt"));
+  EXPECT_EQ(namesIn(dir.path()),
+            (Names{"log-2.txt", "log-3.txt", "log-4.txt", "log-5.txt", "log.txt"}));
+  const std::string missing = dir.file("missing/log.txt");
+  EXPECT_EQ(errorOf([&] { lines.saveAsNewFile(missing); }), cannotCreate(missing));
+}
+
+TEST(InsertBeforeExtension, GoesBeforeTheLastDotOfTheFileName) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"d/log.txt", "d/log-2.txt"}, {"log", "log-2"},           {".profile", ".profile-2"},
+      {"a.b/log", "a.b/log-2"},     {"x.tar.gz", "x.tar-2.gz"}, {"d/.x.txt", "d/.x-2.txt"}};
+  for (const auto& [path, expected] : cases) {
+    EXPECT_EQ(core::insertBeforeExtension(path, "-2"), expected) << path;
+  }
+}
+
 }  // namespace

@@ -74,6 +74,10 @@ class OutputFile {
 // Windows it tries again for about 2 s while another program briefly holds either file.
 bool renameOver(const std::string& from, const std::string& to);
 
+// Gives the file `from` the name `to` in one step, only while nothing has that name:
+// `nameTaken` leaves both as they were. On Windows it waits out a brief hold as renameOver.
+CreateOutcome renameNew(const std::string& from, const std::string& to);
+
 void removeFile(const std::string& path);
 
 }  // namespace core::os

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 
 #include "core/os/file.h"
@@ -169,6 +170,21 @@ bool renameOver(const std::string& from, const std::string& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) return false;
   syncDirectoryOf(to);
   return true;
+}
+
+CreateOutcome renameNew(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+    if (errno == EEXIST) return CreateOutcome::nameTaken;
+    if (errno != EINVAL && errno != ENOSYS) return CreateOutcome::failed;
+    // File systems without a rename that refuses to replace (NFS, some FUSE) have links,
+    // which refuse as well.
+    if (::link(from.c_str(), to.c_str()) != 0) {
+      return errno == EEXIST ? CreateOutcome::nameTaken : CreateOutcome::failed;
+    }
+    ::unlink(from.c_str());
+  }
+  syncDirectoryOf(to);
+  return CreateOutcome::created;
 }
 
 void removeFile(const std::string& path) {

@@ -265,6 +265,19 @@ bool renameOver(const std::string& from, const std::string& to) {
   });
 }
 
+CreateOutcome renameNew(const std::string& from, const std::string& to) {
+  const std::wstring source = filePath(from);
+  const std::wstring target = filePath(to);
+  if (retryWhileHeld([&] {
+        return MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+      })) {
+    return CreateOutcome::created;
+  }
+  const DWORD error = GetLastError();
+  const bool taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+  return taken ? CreateOutcome::nameTaken : CreateOutcome::failed;
+}
+
 void removeFile(const std::string& path) {
   DeleteFileW(filePath(path).c_str());
 }
