@@ -8,8 +8,8 @@
 
 namespace sio {
 
-Line::Line(comm::Handle port, std::string deviceName, int baudRate)
-    : port_(port), deviceName_(std::move(deviceName)), baudRate_(baudRate) {}
+Line::Line(comm::Handle port, std::string deviceName, int baudRate, Clock clock)
+    : port_(port), clock_(clock), deviceName_(std::move(deviceName)), baudRate_(baudRate) {}
 
 void Line::pass(comm::Comm& layer) {
   if (port_ != comm::invalidHandle) {
@@ -74,7 +74,7 @@ bool Line::lostAfterFailure(comm::Comm& layer) {
   layer.close(port_, writes_);
   port_ = comm::invalidHandle;
   sendFrom_ = sendTo_ = 0;
-  lastAttemptMs_ = RunClockMs();
+  lastAttemptMs_ = clock_();
   return true;
 }
 
@@ -82,7 +82,7 @@ bool Line::lostAfterFailure(comm::Comm& layer) {
 // Only a port that takes its settings counts as back: what answers to the name meanwhile
 // may be no serial device (Wine, for one, opens a stand-in for a missing port).
 void Line::reopenWhenDue(comm::Comm& layer) {
-  const std::uint32_t now = RunClockMs();
+  const std::uint32_t now = clock_();
   if (now - lastAttemptMs_ < reopenIntervalMs) return;
   lastAttemptMs_ = now;
   const Opened opened = openConfigured(layer, deviceName_, baudRate_);

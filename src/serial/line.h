@@ -17,8 +17,12 @@ namespace sio {
 
 class Line {
  public:
-  // `port` as OpenComPort published it; reopening uses `deviceName` and `baudRate`.
-  Line(comm::Handle port, std::string deviceName, int baudRate);
+  // Milliseconds on a clock that wraps modulo 2^32, such as RunClockMs.
+  using Clock = std::uint32_t (*)();
+
+  // `port` as OpenComPort published it; reopening uses `deviceName` and `baudRate` and is
+  // paced by `clock`.
+  Line(comm::Handle port, std::string deviceName, int baudRate, Clock clock);
 
   // One pass: receive what is waiting, at most comm::maxTransfer bytes, or else send.
   // While the device is gone, a pass only tries to reopen it, every reopenIntervalMs.
@@ -36,6 +40,7 @@ class Line {
   void reopenWhenDue(comm::Comm& layer);
 
   comm::Handle port_;  // invalid while the device is gone
+  Clock clock_;
   std::uint32_t lastAttemptMs_ = 0;
   std::string deviceName_;
   int baudRate_;

@@ -1,6 +1,7 @@
 #include "serial/sio.h"
 
 #include "serial/line.h"
+#include "serial/queues.h"
 
 TSio* SioThread = nullptr;
 std::atomic<int> SioStop{0};
@@ -26,7 +27,7 @@ void TSio::Execute() {
   if (SioStop != 0) return;
   std::string name;
   ComPortName(name);
-  sio::Line line(port, name, ComPortState.baudRate);
+  sio::Line line(port, name, ComPortState.baudRate, RunClockMs);
   while (SioStop == 0) {
     comm::Comm& layer = comm::current();
     line.pass(layer);

@@ -1,11 +1,13 @@
 // The worker's passes on the scripted port. hold() parks the worker in its sleep, so a test
-// can set up a pass exactly; passes are told apart by the sleeps in the call record.
+// can set up a pass exactly; passes are told apart by the sleeps in the call record. The
+// reopening of an unplugged device runs Line's passes directly, on a clock the test sets.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "eventually.h"
 #include "serial/comm/fake.h"
+#include "serial/line.h"
 #include "serial/queues.h"
 #include "serial/sio.h"
 #include "support.h"
@@ -13,6 +15,7 @@
 namespace {
 
 using comm::Fake;
+using sio::Line;
 using Op = Fake::Op;
 using serial_test::collectRx;
 using serial_test::counting;
@@ -211,33 +214,52 @@ TEST_F(WorkerOnFake, BytesTheLineCannotTakeYetWaitWithoutStoppingReception) {
   EXPECT_EQ(fake.writes().back().size(), 100u);
 }
 
-// An unplugged device: the worker closes the port at once and opens the same name again,
-// with the same settings and without a message, until the device is back.
-TEST_F(WorkerOnFake, ReopensAPortWhoseDeviceHasGoneQuietly) {
-  startWorkerOnOpenPort();
-  serial_test::portMessages().clear();
-  const std::size_t mark = fake.calls().size();
-  Fake::Script gone;
-  gone.waitingBytesResult = false;
-  gone.goneResult = true;
-  gone.openResult = comm::invalidHandle;
-  fake.setScript(gone);
-  const auto callsSince = [&] {
-    const auto calls = fake.calls();
-    return std::vector<Fake::Call>(calls.begin() + static_cast<std::ptrdiff_t>(mark), calls.end());
-  };
-  ASSERT_TRUE(testsupport::eventually([&] { return countOf(callsSince(), Op::open) >= 2; }));
-  fake.setScript(Fake::Script{});
-  const Bytes arriving = {0x13, 0x11, 0x41};
-  fake.deliver(arriving);
-  EXPECT_EQ(collectRx(arriving.size()), arriving);
-  const auto since = callsSince();
-  EXPECT_EQ(countOf(since, Op::close), 1u);
-  EXPECT_EQ(countOf(since, Op::createEvent), 0u);
+// Line's passes run directly on the test thread, on a clock the test sets: an unplugged
+// device costs no real waiting.
+std::uint32_t testNowMs = 0;
+std::uint32_t testClock() {
+  return testNowMs;
+}
+
+class LineOnFake : public ::testing::Test {
+ protected:
+  LineOnFake() { testNowMs = 0; }
+  // The device is unplugged: the next call fails and finds it gone, and opening fails.
+  void unplug() {
+    Fake::Script gone;
+    gone.waitingBytesResult = false;
+    gone.goneResult = true;
+    gone.openResult = comm::invalidHandle;
+    fake.setScript(gone);
+  }
+  void replug() { fake.setScript(Fake::Script{}); }
+  std::size_t count(Op op) const { return countOf(fake.calls(), op); }
+
+  Fake fake;
+  Line line{5, "COM1:", 9600, testClock};
+};
+
+// Across the clock's wrap, so that the interval is measured as an unsigned difference.
+TEST_F(LineOnFake, ReopensTheSamePortEveryReopenIntervalOfItsClock) {
+  const std::uint32_t lostAt = UINT32_MAX - 700;
+  testNowMs = lostAt;
+  unplug();
+  line.pass(fake);
+  ASSERT_EQ(count(Op::close), 1u) << "the dead port was not closed at once";
+  std::vector<std::uint32_t> attempts;
+  for (std::uint32_t ms = 1; ms <= 1500; ++ms) {
+    testNowMs = lostAt + ms;
+    if (ms == 1200) replug();
+    const std::size_t opens = count(Op::open);
+    line.pass(fake);
+    if (count(Op::open) > opens) attempts.push_back(ms);
+  }
+  EXPECT_EQ(attempts, (std::vector<std::uint32_t>{500, 1000, 1500}));
   EXPECT_EQ(fake.openedName(), "COM1:");
   EXPECT_EQ(fake.applied().baudRate, 9600u);
-  EXPECT_TRUE(serial_test::portMessages().empty());
-  EXPECT_NE(ComPortState.handle.load(), comm::invalidHandle) << "the port must stay open";
+  EXPECT_EQ(count(Op::createEvent), 0u);
+  line.pass(fake);
+  EXPECT_EQ(count(Op::waitingBytes), 2u) << "the reopened port is not polled";
 }
 
 }  // namespace
