@@ -15,6 +15,7 @@ void Line::pass(comm::Comm& layer) {
   if (port_ != comm::invalidHandle) {
     transfer(layer);
   } else {
+    dropQueued();
     reopenWhenDue(layer);
   }
 }
@@ -67,6 +68,13 @@ void Line::send(comm::Comm& layer) {
 
 std::span<const std::uint8_t> Line::unsent() const {
   return std::span(outgoing_).subspan(sendFrom_, sendTo_ - sendFrom_);
+}
+
+// Before the reopening, so that nothing queued before the pass that finds the device back
+// goes out. An empty queue costs one look under the lock, as a sending pass does.
+void Line::dropQueued() {
+  while (TxGet() >= 0) {
+  }
 }
 
 bool Line::lostAfterFailure(comm::Comm& layer) {

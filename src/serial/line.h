@@ -4,6 +4,9 @@
 // Receiving comes first and never waits for a write: bytes the line cannot take yet stay
 // here, in their own buffer, and are offered again on the next pass that sends. Everything
 // lives in the object, so a pass allocates nothing.
+//
+// While the device is gone, whatever is put into TxQueue is dropped, as a failed write's
+// bytes are: a request made then is not sent when the device comes back.
 #pragma once
 
 #include <array>
@@ -25,7 +28,8 @@ class Line {
   Line(comm::Handle port, std::string deviceName, int baudRate, Clock clock);
 
   // One pass: receive what is waiting, at most comm::maxTransfer bytes, or else send.
-  // While the device is gone, a pass only tries to reopen it, every reopenIntervalMs.
+  // While the device is gone, a pass empties TxQueue and tries to reopen the device, every
+  // reopenIntervalMs.
   void pass(comm::Comm& layer);
 
   static constexpr std::uint32_t reopenIntervalMs = 500;
@@ -37,6 +41,7 @@ class Line {
   std::span<const std::uint8_t> unsent() const;
   // Whether a failed call found the device gone; if so, the port is closed.
   bool lostAfterFailure(comm::Comm& layer);
+  void dropQueued();
   void reopenWhenDue(comm::Comm& layer);
 
   comm::Handle port_;  // invalid while the device is gone

@@ -9,7 +9,8 @@
 // away while open (a USB adapter unplugged) is handled quietly by the worker: it closes
 // the dead handle at once, so that the system frees the device's name, and opens the same
 // name again every 500 ms with the same steps, until the device is back. To the rest of
-// the program the port stays open throughout.
+// the program the port stays open throughout; what it queues meanwhile is dropped, as a
+// failed write's bytes are.
 #pragma once
 
 #include <atomic>

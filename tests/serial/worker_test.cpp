@@ -262,4 +262,23 @@ TEST_F(LineOnFake, ReopensTheSamePortEveryReopenIntervalOfItsClock) {
   EXPECT_EQ(count(Op::waitingBytes), 2u) << "the reopened port is not polled";
 }
 
+// A request made while the device is gone, even right before the pass that finds it back,
+// is dropped like a failed write's bytes; the next one goes out.
+TEST_F(LineOnFake, DropsWhatIsQueuedWhileTheDeviceIsGone) {
+  TxPut(0x41);  // the pass finds the device gone before it sends
+  unplug();
+  line.pass(fake);
+  ASSERT_EQ(count(Op::close), 1u);
+  putTx(counting(2500));
+  replug();
+  testNowMs = Line::reopenIntervalMs;
+  line.pass(fake);
+  ASSERT_EQ(count(Op::setLineState), 1u) << "not reopened";
+  for (int i = 0; i < 5; ++i) line.pass(fake);
+  EXPECT_TRUE(fake.writes().empty()) << "a request made while the device was gone went out";
+  TxPut(0x42);
+  line.pass(fake);
+  EXPECT_EQ(fake.writes(), std::vector<Bytes>{{0x42}});
+}
+
 }  // namespace
