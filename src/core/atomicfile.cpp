@@ -103,6 +103,13 @@ void writeToDevice(const std::string& path, const std::string& device,
   if (!written || !file.close()) throw cannotWrite();
 }
 
+// "-2" for 2.
+std::string numberSuffix(int number) {
+  std::string suffix = std::to_string(number);
+  suffix.insert(suffix.begin(), '-');
+  return suffix;
+}
+
 void checkReplaceable(const std::string& path, const std::string& target) {
   if (!os::isWritable(target) || os::isLockedByOther(target)) throw cannotCreate(path);
 }
@@ -133,8 +140,7 @@ std::string createNewFile(const std::string& path, const ContentSource& content)
   TemporaryFile temporary = createTemporaryBeside(path, path);
   temporary.writeAll(content);
   for (int number = 1; number <= kNumberedNames; ++number) {
-    std::string name =
-        number == 1 ? path : insertBeforeExtension(path, "-" + std::to_string(number));
+    std::string name = number == 1 ? path : insertBeforeExtension(path, numberSuffix(number));
     switch (temporary.takeNewName(name)) {
       case os::CreateOutcome::created:
         return name;
