@@ -9,6 +9,7 @@ is for a condition, with a patience far beyond what a working program needs.
 import argparse
 import ctypes
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -92,6 +93,20 @@ def screenshot(window, path):
     wait_for("a steady picture of " + path, steady)
 
 
+def counting_answer(count):
+    """The recording of the device's "count" answer of count bytes: 0, 1, ..., 255, 0, 1, ...,
+    each value a decimal line ending in CR LF."""
+    return b"".join(b"%d\r\n" % (index % 256) for index in range(count))
+
+
+def expect_content(what, content, expected):
+    if content != expected:
+        at = next((i for i, pair in enumerate(zip(content, expected)) if pair[0] != pair[1]),
+                  min(len(content), len(expected)))
+        raise CheckFailed(f"{what}: {len(content)} bytes instead of {len(expected)}, first "
+                          f"difference at byte {at}: {content[max(at - 8, 0):at + 8]!r}")
+
+
 def end_with_parent():
     """Runs in the child before the program starts: a test killed outright still takes the
     program with it."""
@@ -139,6 +154,19 @@ class Session:
         with open(self.path("devsim.log"), encoding="ascii") as log:
             return log.read()
 
+    def device_said(self, pattern):
+        """The simulator's lines (or groups) that match a regular expression."""
+        return re.findall(pattern, self.device_log(), re.MULTILINE)
+
+    def requests_seen(self):
+        return len(self.device_said(r"^request \d+$"))
+
+    def wait_for_answer(self, request, answer_bytes):
+        """The device has seen this request byte and sent its whole answer."""
+        wait_for(f"request {request} at the device", lambda: self.requests_seen() >= request)
+        sent = answer_bytes * request
+        wait_for(f"answer {request} sent", lambda: self.device_said(f"^sent {sent}$"))
+
     def stop_device(self):
         """Ends the device simulator, which then removes its link and writes its "done" line."""
         if self.device_process is not None and self.device_process.poll() is None:
@@ -164,6 +192,16 @@ class Session:
             env={**os.environ, **environment})
         return wait_for("the main window", lambda: visible_window(MAIN_CAPTION))
 
+    def start_with_settings(self, settings):
+        """Writes Setup.txt, starts the program and returns its window once the deferred
+        start-up has run: the window has the size from Setup.txt, and keys pressed from then on
+        reach a program whose port is open."""
+        self.write_settings(settings)
+        main = self.start()
+        size = (int(settings[2]), int(settings[3]))
+        wait_for("the settings applied", lambda: geometry(main) == size)
+        return main
+
     def end_program(self):
         if self.program_process is not None and self.program_process.poll() is None:
             self.program_process.kill()
@@ -179,10 +217,18 @@ class Session:
         width, height = geometry(window)
         screenshot(window, os.path.join(self.artefacts, f"{name}-{width}x{height}.png"))
 
+    def confirm_box(self, caption, name):
+        """Waits for the message box with this caption, keeps a screenshot of it and closes it
+        with Enter."""
+        box = wait_for(f'the box "{caption}"', lambda: visible_window(caption))
+        self.shot(box, name)
+        press(box, "Return")
+        wait_closed(caption)
 
-def run_checks(description, checks):
-    """The command line the scripts share; runs checks(session) and exits non-zero on the
-    first failed check, with both processes ended."""
+
+def run_checks(description, *checks):
+    """The command line the scripts share; runs each check(session) in a session of its own
+    and exits non-zero on the first failed check, with both processes ended."""
     parser = argparse.ArgumentParser(description=description)
     parser.add_argument("--program", required=True)
     parser.add_argument("--devsim", required=True)
@@ -196,8 +242,9 @@ def run_checks(description, checks):
     os.makedirs(arguments.shots)
     try:
         program, devsim = os.path.abspath(arguments.program), os.path.abspath(arguments.devsim)
-        with Session(program, devsim, arguments.shots) as session:
-            checks(session)
+        for check in checks:
+            with Session(program, devsim, arguments.shots) as session:
+                check(session)
     except (CheckFailed, subprocess.TimeoutExpired) as failure:
         print("FAILED:", failure, file=sys.stderr)
         sys.exit(1)

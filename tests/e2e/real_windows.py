@@ -48,10 +48,7 @@ def run(session):
     session.shot(setup, "setup")
     click_setup_control(setup, 8, 0.25)  # the baud rate
     press(setup, "ctrl+a 1 9 2 0 0 Return")
-    message = wait_for("the restart message", lambda: visible_window("Information"))
-    session.shot(message, "restart-message")
-    press(message, "Return")
-    wait_closed("Information")
+    session.confirm_box("Information", "restart-message")
     wait_closed(SETUP_CAPTION)
 
     setup = open_setup(main)

@@ -13,7 +13,7 @@ import os
 import re
 import time
 
-from desktop import CheckFailed, geometry, press, run_checks, wait_for
+from desktop import CheckFailed, counting_answer, expect_content, press, run_checks, wait_for
 
 # One byte past a multiple of three, so the activity indicator stands elsewhere after each.
 ANSWER_BYTES = 3001
@@ -28,24 +28,10 @@ SETTINGS = MAIN_BOUNDS + SETUP_BOUNDS + ["0", "57600", str(RECORDING_SECONDS), D
 FINAL_ENTRIES = {".devsim-ready", "devsim.log", "Setup.txt"}
 
 
-def expected_recording():
-    return b"".join(b"%d\r\n" % (index % 256) for index in range(ANSWER_BYTES))
-
-
-def device_said(session, pattern):
-    return re.findall(pattern, session.device_log(), re.MULTILINE)
-
-
-def requests_seen(session):
-    return len(device_said(session, r"^request \d+$"))
-
-
 def wait_for_answer(session, request):
-    """The device has seen this request byte and sent its whole answer, and the recording,
-    which runs on, has not written its file yet."""
-    wait_for(f"request {request} at the device", lambda: requests_seen(session) >= request)
-    sent = ANSWER_BYTES * request
-    wait_for(f"answer {request} sent", lambda: device_said(session, f"^sent {sent}$"))
+    """The device has sent its whole answer to this request, and the recording, which runs on,
+    has not written its file yet."""
+    session.wait_for_answer(request, ANSWER_BYTES)
     if os.path.exists(session.path(DESTINATION)):
         raise CheckFailed(f"recording {request} wrote its file before it stopped")
 
@@ -59,24 +45,13 @@ def take_recording(session, what, patience):
         entries = sorted(os.listdir(session.start_dir))
         raise CheckFailed(f"{failure}; the start directory holds {entries}") from None
     with open(destination, "rb") as recording:
-        content = recording.read()
-    expected = expected_recording()
-    if content != expected:
-        at = next((i for i, pair in enumerate(zip(content, expected)) if pair[0] != pair[1]),
-                  min(len(content), len(expected)))
-        raise CheckFailed(f"{what}: {len(content)} bytes instead of {len(expected)}, first "
-                          f"difference at byte {at}: {content[max(at - 8, 0):at + 8]!r}")
+        expect_content(what, recording.read(), counting_answer(ANSWER_BYTES))
     os.remove(destination)
 
 
 def start_program(session):
     session.link_com1("--pattern", "count", "--bytes", str(ANSWER_BYTES))
-    session.write_settings(SETTINGS)
-    main = session.start()
-    # The deferred start-up has run once the window takes the size from Setup.txt; keys
-    # pressed from then on reach a program whose port is open.
-    size = (int(MAIN_BOUNDS[2]), int(MAIN_BOUNDS[3]))
-    wait_for("the settings applied", lambda: geometry(main) == size)
+    main = session.start_with_settings(SETTINGS)
     session.shot(main, "1-idle")
     return main
 
@@ -91,7 +66,7 @@ def record_stopped_by_enter(session, main):
     remaining = RECORDING_SECONDS - (time.monotonic() - started)
     take_recording(session, "the recording stopped by Enter", remaining)
     session.shot(main, "3-stopped-by-enter")
-    if requests_seen(session) != 1:
+    if session.requests_seen() != 1:
         raise CheckFailed("Enter during the recording sent another request")
 
 
@@ -122,7 +97,7 @@ def check_saved_settings(session):
 def check_device_and_files(session):
     """The program sent the device exactly its two request bytes and left no stray file."""
     session.stop_device()
-    done = device_said(session, r"^done received=(\d+) requests=(\d+)")
+    done = session.device_said(r"^done received=(\d+) requests=(\d+)")
     if done != [("2", "2")]:
         raise CheckFailed(f"the device's counts of bytes received and requests: {done}")
     left = set(os.listdir(session.start_dir))
