@@ -2,8 +2,9 @@
 # Cross-builds Querlan.exe and the Windows tests with mingw-w64 and runs them under Wine:
 # the unit tests (ctest -L win32) with COM1 and COM2 mapped to the two ends of a line of
 # pseudo-terminals that wine-run.sh plugs in for each test that asks for it, then whole
-# recordings through Querlan.exe's window (e2e-recording.sh, e2e-unplug.sh) and its windows
-# on a screen scaled to 150 % (e2e-scaled.sh).
+# recordings through Querlan.exe's window (e2e-recording.sh, e2e-unplug.sh, and
+# e2e-held-file.sh, whose destination another program holds) and its windows on a screen
+# scaled to 150 % (e2e-scaled.sh).
 # Build folders: build-win32 (cross build, Wine prefix, artefacts), build-w32lead (devsim).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -68,4 +69,5 @@ limited 30 wineserver -k || true # each e2e script starts a server of its own
 
 "$here/e2e-recording.sh" "$build" "$native/tools/devsim/devsim"
 "$here/e2e-unplug.sh" "$build" "$native/tools/devsim/devsim"
+"$here/e2e-held-file.sh" "$build" "$native/tools/devsim/devsim"
 "$here/e2e-scaled.sh" "$build" "$native/tools/devsim/devsim"
