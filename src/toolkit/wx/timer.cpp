@@ -13,6 +13,14 @@ namespace {
 // processing after every tick, which visits every window and is most of what an idle
 // program costs at 100 ticks a second; nothing a tick does waits for that processing
 // (wx wakes it by itself for queued events and for every event from the display).
+//
+// A tick waits while events from the display are queued, as WM_TIMER waits for input on
+// Windows: what the user did while the program was busy is handled before the next tick,
+// in the state the program was left in (a button disabled for a long save and enabled by
+// the next tick takes no click or key that was queued during the save). At GLib's default
+// priority, which is the display's, a tick would come after the first queued event.
+constexpr int tickPriority = G_PRIORITY_DEFAULT + 1;
+
 class NativeTimer final : public backend::TimerPeer {
  public:
   explicit NativeTimer(Timer& front) : front_(front) {}
@@ -22,7 +30,8 @@ class NativeTimer final : public backend::TimerPeer {
 
   void start(int intervalMs) override {
     stop();
-    source_ = g_timeout_add(static_cast<guint>(std::max(intervalMs, 1)), &NativeTimer::tick, this);
+    source_ = g_timeout_add_full(tickPriority, static_cast<guint>(std::max(intervalMs, 1)),
+                                 &NativeTimer::tick, this, nullptr);
   }
   void stop() override {
     if (source_ != 0) g_source_remove(std::exchange(source_, 0));
