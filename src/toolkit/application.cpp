@@ -25,6 +25,10 @@ void showMessage(const std::string& text, const std::string& caption, Icon icon)
   backend::showMessage(text, caption, icon);
 }
 
+bool askYesNo(const std::string& text, const std::string& caption) {
+  return backend::askYesNo(text, caption);
+}
+
 // The backend sees the program's name alone: GTK would act on options such as --display or
 // --g-fatal-warnings, and a file dropped on the program's icon is no concern of it.
 void Application::initialize(int argc, char** argv) {

@@ -49,6 +49,7 @@ class ControlPeer {
   virtual void setBounds(const Rect& bounds) = 0;  // in the parent's client area
   virtual void setFont(const Font& font) = 0;      // creates the native font, frees the old
   virtual void setVisible(bool visible) = 0;
+  virtual void setEnabled(bool enabled) = 0;
   virtual void setFocus() = 0;
 };
 
@@ -160,6 +161,8 @@ std::string programPath();
 // The work area of every screen, in the coordinates of window bounds.
 std::vector<Rect> workAreas();
 void showMessage(const std::string& text, const std::string& caption, Icon icon);
+// A message box with Yes and No, No the default, and the question icon; true for Yes.
+bool askYesNo(const std::string& text, const std::string& caption);
 // Shows the file-open dialog; the chosen file with its full path, or nothing on cancel.
 std::optional<std::string> runOpenDialog(WindowPeer& owner, const std::string& fileName,
                                          const std::string& filter);

@@ -50,6 +50,12 @@ void Control::setVisible(bool visible) {
   peer_->setVisible(visible);
 }
 
+void Control::setEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  peer_->setEnabled(enabled);
+}
+
 void Control::setTabOrder(int position) {
   tabOrder_ = position;
   window_.refreshTabOrder();
@@ -159,7 +165,7 @@ char Button::accelerator() const {
 }
 
 void Button::click() {
-  dispatch(onClick);
+  if (enabled()) dispatch(onClick);
 }
 
 // ComboBox

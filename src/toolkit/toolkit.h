@@ -54,7 +54,7 @@ struct Size {
   friend bool operator==(const Size&, const Size&) = default;
 };
 
-enum class Icon { none, stop };
+enum class Icon { none, stop, question };
 
 // Runs one event handler. An error it raises is shown in the error box (core::Error with its
 // message, anything else with empty text). Returns false when the handler failed.
@@ -67,6 +67,10 @@ void showErrorBox(const std::string& message);
 // A modal message box with one OK button; the program's other windows are disabled while
 // it is shown, but timers go on ticking.
 void showMessage(const std::string& text, const std::string& caption, Icon icon = Icon::none);
+
+// A modal question with a question icon and the buttons Yes and No, shown as a message box
+// is; true for Yes. No is the default button, so that Enter never loses anything.
+bool askYesNo(const std::string& text, const std::string& caption);
 
 // While on, the system does not go to sleep for being idle (the screen may still go dark):
 // for work that must not be cut short, such as a recording. Off releases it; turning on or
@@ -182,6 +186,9 @@ class Control {
 
   bool visible() const { return visible_; }
   virtual void setVisible(bool visible);
+  // A disabled control takes no input from the user; it is drawn as such.
+  bool enabled() const { return enabled_; }
+  void setEnabled(bool enabled);
   int tabOrder() const { return tabOrder_; }
   void setTabOrder(int position);  // -1: not a tab stop
   void setFocus();
@@ -201,6 +208,7 @@ class Control {
   Rect bounds_;
   Font font_;
   bool visible_ = true;
+  bool enabled_ = true;
   int tabOrder_ = -1;
 };
 
@@ -223,7 +231,8 @@ class Label : public Control {
 };
 
 // An edit box with a caption label above it at a set spacing. Its height fits its font
-// whenever the font changes, unless automatic height is off.
+// whenever the font changes, unless automatic height is off. Disabling it disables the box;
+// the caption stays as it is.
 class LabeledEdit : public Control {
  public:
   explicit LabeledEdit(Window& window);
@@ -270,7 +279,7 @@ class Button : public Control {
   void setVisible(bool visible) override;
   // The accelerator letter in lower case, or 0.
   char accelerator() const;
-  // Runs onClick, as a click by the user does.
+  // Runs onClick, as a click by the user does; a disabled button takes no click.
   void click();
 
   Handler onClick = [] {};

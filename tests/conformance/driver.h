@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "toolkit/toolkit.h"
 
@@ -32,15 +33,17 @@ tk::Control* focusedControl(tk::Window& window);
 bool runUntil(const std::function<bool()>& done);
 // Whether a window takes input, i.e. no modal window or box has disabled it.
 bool takesInput(tk::Window& window);
+// Whether the native control takes input; nothing where the backend has none.
+std::optional<bool> takesInput(tk::Control& control);
 // The size of the font a control draws its text with, in a unit of the backend's (larger
 // is larger); nothing where the backend draws nothing.
 std::optional<double> shownFontSize(tk::Control& control);
 // The full path of a file that does not exist, in the folder the file dialog opens in.
 std::string newFile(const std::string& name);
 
-enum class ShownIcon { none, stop, other };
+enum class ShownIcon { none, stop, question, other };
 
-// What a message box or file dialog showed while it was open.
+// What a message box, question or file dialog showed while it was open.
 struct Seen {
   bool answered = false;
   std::string text;
@@ -51,13 +54,21 @@ struct Seen {
   std::optional<std::string> filter;  // the file dialog's file type, where the backend has one
 };
 
-// Answers the next message box or file dialog, once ready() holds while it is open (time
-// passes meanwhile): confirms the box; in the file dialog chooses `file` (from newFile()),
-// or cancels when it is empty. A modal window of the program is left to the test to close;
-// time passes while it is open until ready() holds. Each answer is for one box.
+// How a box is answered: its OK or Yes button, its No button, or Enter, which presses
+// whatever the box has made its default button.
+enum class Reply { yes, no, enter };
+
+// Answers the next message box, question or file dialog, once ready() holds while it is open
+// (time passes meanwhile): answers a box with `reply`; in the file dialog chooses `file`
+// (from newFile()), or cancels when it is empty. A modal window of the program is left to
+// the test to close; time passes while it is open until ready() holds. Each answer is for
+// one box.
 class ModalAnswer {
  public:
-  ModalAnswer(tk::Window& owner, std::function<bool()> ready, std::string file = {});
+  ModalAnswer(tk::Window& owner, std::function<bool()> ready, std::string file = {},
+              Reply reply = Reply::yes);
+  ModalAnswer(tk::Window& owner, std::function<bool()> ready, Reply reply)
+      : ModalAnswer(owner, std::move(ready), {}, reply) {}
   ~ModalAnswer();
   ModalAnswer(const ModalAnswer&) = delete;
   ModalAnswer& operator=(const ModalAnswer&) = delete;
@@ -69,8 +80,8 @@ class ModalAnswer {
   std::unique_ptr<State> state_;
 };
 
-// For the native drivers (timed_answer.cpp): answers the message box or file dialog that is
-// open now, as ModalAnswer describes; false when none is.
-bool answerOpenBox(const std::string& file, Seen& seen);
+// For the native drivers (timed_answer.cpp): answers the message box, question or file
+// dialog that is open now, as ModalAnswer describes; false when none is.
+bool answerOpenBox(const std::string& file, Reply reply, Seen& seen);
 
 }  // namespace conformance

@@ -48,6 +48,10 @@ bool takesInput(tk::Window&) {
   return !headless::otherWindowsDisabled();
 }
 
+std::optional<bool> takesInput(tk::Control&) {
+  return std::nullopt;
+}
+
 std::optional<double> shownFontSize(tk::Control&) {
   return std::nullopt;
 }
@@ -61,15 +65,33 @@ struct ModalAnswer::State {
   std::shared_ptr<Seen> seen = std::make_shared<Seen>();
 };
 
-ModalAnswer::ModalAnswer(tk::Window&, std::function<bool()> ready, std::string file)
+namespace {
+
+ShownIcon shown(tk::Icon icon) {
+  switch (icon) {
+    case tk::Icon::stop:
+      return ShownIcon::stop;
+    case tk::Icon::question:
+      return ShownIcon::question;
+    case tk::Icon::none:
+      break;
+  }
+  return ShownIcon::none;
+}
+
+}  // namespace
+
+ModalAnswer::ModalAnswer(tk::Window&, std::function<bool()> ready, std::string file, Reply reply)
     : state_(std::make_unique<State>()) {
-  headless::scriptModal([seen = state_->seen, ready, file](headless::ModalEvent& event) {
+  headless::scriptModal([seen = state_->seen, ready, file, reply](headless::ModalEvent& event) {
     runUntil(ready);
     seen->answered = true;
-    if (event.kind == headless::ModalKind::message) {
+    if (event.kind == headless::ModalKind::message || event.kind == headless::ModalKind::question) {
       seen->text = event.message.text;
       seen->caption = event.message.caption;
-      seen->icon = event.message.icon == tk::Icon::stop ? ShownIcon::stop : ShownIcon::none;
+      seen->icon = shown(event.message.icon);
+      // Enter presses a question's default button, No.
+      if (event.kind == headless::ModalKind::question) event.answerYes = reply == Reply::yes;
     } else if (event.kind == headless::ModalKind::openDialog) {
       seen->fileName = event.fileName;
       if (!file.empty()) event.chosenFile = file;

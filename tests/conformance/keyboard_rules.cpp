@@ -1,8 +1,11 @@
 // The keyboard: Enter reaches the focused push button or else the visible default button,
-// Alt and a marked letter click a visible button, Tab walks the tab order.
+// Alt and a marked letter click a visible button, Tab walks the tab order; a disabled button
+// takes none of them.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <initializer_list>
+#include <thread>
 
 #include "driver.h"
 
@@ -47,6 +50,9 @@ class Keyboard : public ::testing::Test {
     return clicks;
   }
 
+  // The program works without returning to the loop.
+  static void busy(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
   void swapStartAndStop() {
     start.setVisible(!start.visible());
     stop.setVisible(!stop.visible());
@@ -86,6 +92,54 @@ TEST_F(Keyboard, AltWithTheMarkedLetterClicksOnlyAVisibleButton) {
   swapStartAndStop();
   focus(edit);
   EXPECT_EQ(afterKeys(altThen('d', 'a'), stop.caption()), "&Abbrechen ");
+}
+
+// As around a long save: the button is disabled while the program is busy and enabled again
+// by the next tick of a timer. A click meets the disabled button; the keys pressed meanwhile
+// are handled before that tick and click nothing; once enabled, the button takes keys again.
+TEST_F(Keyboard, KeysQueuedWhileAButtonIsDisabledDoNotClickItWhenATickEnablesIt) {
+  focus(edit);
+  start.setEnabled(false);
+  start.click();
+  EXPECT_EQ(clicks, "");
+  tk::Timer enabler(window, 10);
+  enabler.onTimer = [&] {
+    enabler.setEnabled(false);
+    start.setEnabled(true);
+  };
+  enabler.setEnabled(true);
+  // "D&urchsuchen" comes last: once it has answered, the keys before it were handled.
+  EXPECT_EQ(afterKeys(
+                [&] {
+                  pressEnter(window);
+                  pressAlt(window, 'd');
+                  pressEnter(window);
+                  pressAlt(window, 'u');
+                  busy(50);  // the tick falls due while the keys wait
+                },
+                other.caption()),
+            "D&urchsuchen ");
+  ASSERT_TRUE(runUntil([&] { return start.enabled(); }));
+  focus(edit);
+  EXPECT_EQ(afterKeys([&] { pressEnter(window); }, start.caption()), "&Daten holen ");
+  EXPECT_EQ(afterKeys([&] { pressAlt(window, 'd'); }, start.caption()), "&Daten holen ");
+}
+
+TEST(DisabledControls, TakeNoInputUntilEnabledAgain) {
+  tk::Window window({"Gesperrt", {600, 40, 400, 260}, {"Arial", -14}});
+  tk::LabeledEdit edit(window);
+  tk::Button button(window, "&OK");
+  tk::ComboBox list(window, tk::ComboStyle::dropDownList);
+  tk::ComboBox combo(window, tk::ComboStyle::dropDown);
+  tk::UpDown spinner(window);
+  if (!takesInput(button).has_value()) GTEST_SKIP() << "this backend has no native controls";
+  for (tk::Control* control :
+       std::initializer_list<tk::Control*>{&edit, &button, &list, &combo, &spinner}) {
+    control->setEnabled(false);
+    EXPECT_EQ(takesInput(*control), false);
+    control->setEnabled(true);
+    EXPECT_EQ(takesInput(*control), true);
+  }
 }
 
 TEST_F(Keyboard, TabWalksTheTabOrderSkippingHiddenControlsAndComesRound) {

@@ -1,8 +1,10 @@
-// Modal windows, message boxes and the file dialog: the program's timers tick on inside each
-// of them while the other windows take no input; an error in a handler shows the error box.
+// Modal windows, message boxes, questions and the file dialog: the program's timers tick on
+// inside each of them while the other windows take no input; an error in a handler shows the
+// error box.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 
 #include "core/error.h"
@@ -29,11 +31,26 @@ class Modal : public ::testing::Test {
     return [this] { return ticksInside >= 3; };
   }
 
+  // Opens a box with `show` and answers it with `reply` once the timer has ticked inside it
+  // a few times; what the box showed.
+  Seen answerBox(const std::function<void()>& show, Reply reply = Reply::yes) {
+    inside = [this] { return boxOpen; };
+    ticksInside = 0;
+    ModalAnswer answer(owner, afterTicks(), reply);
+    boxOpen = true;
+    show();
+    boxOpen = false;
+    EXPECT_GE(ticksInside, 3);
+    EXPECT_TRUE(answer.seen().answered);
+    return answer.seen();
+  }
+
   tk::Window owner{{"Haupt", {20, 20, 300, 200}, {"Arial", -14}}};
   tk::Timer ticker{owner, 15};
   std::function<bool()> inside = [] { return false; };
   int ticksInside = 0;
   bool ownerTookInput = false;
+  bool boxOpen = false;
 };
 
 TEST_F(Modal, AModalWindowRunsUntilClosedWithTheTimersTickingAndTheOthersDisabled) {
@@ -59,8 +76,6 @@ TEST_F(Modal, AModalWindowRunsUntilClosedWithTheTimersTickingAndTheOthersDisable
 }
 
 TEST_F(Modal, AMessageBoxOffersOnlyOkAndShowsItsTextCaptionAndIcon) {
-  bool open = false;
-  inside = [&] { return open; };
   const struct {
     std::string text;
     std::string caption;
@@ -71,20 +86,36 @@ TEST_F(Modal, AMessageBoxOffersOnlyOkAndShowsItsTextCaptionAndIcon) {
        ShownIcon::none},
       {"Schnittstelle nicht zu öffnen !", "COM1:", tk::Icon::none, ShownIcon::none},
       {"Halt", "Querlan", tk::Icon::stop, ShownIcon::stop},
+      {"Frage", "Querlan", tk::Icon::question, ShownIcon::question},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    ticksInside = 0;
-    ModalAnswer answer(owner, afterTicks());
-    open = true;
-    tk::showMessage(c.text, c.caption, c.icon);
-    open = false;
-    EXPECT_GE(ticksInside, 3);
-    ASSERT_TRUE(answer.seen().answered);
-    EXPECT_EQ(answer.seen().text, c.text);
-    EXPECT_EQ(answer.seen().caption, c.caption);
-    EXPECT_EQ(answer.seen().icon, c.shown);
-    EXPECT_FALSE(answer.seen().cancelOffered);
+    const Seen seen = answerBox([&] { tk::showMessage(c.text, c.caption, c.icon); });
+    EXPECT_EQ(seen.text, c.text);
+    EXPECT_EQ(seen.caption, c.caption);
+    EXPECT_EQ(seen.icon, c.shown);
+    EXPECT_FALSE(seen.cancelOffered);
+  }
+  EXPECT_FALSE(ownerTookInput);
+  EXPECT_TRUE(takesInput(owner));
+}
+
+// Enter must not lose anything: it answers No.
+TEST_F(Modal, AQuestionIsTrueForYesAndFalseForNoWhichIsWhatEnterGives) {
+  const std::string text = "Die Aufnahme ist noch nicht gespeichert.\nTrotzdem beenden?";
+  const struct {
+    Reply reply;
+    bool result;
+  } cases[] = {{Reply::yes, true}, {Reply::no, false}, {Reply::enter, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.reply));
+    std::optional<bool> result;
+    const Seen seen = answerBox([&] { result = tk::askYesNo(text, "Querlan"); }, c.reply);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(seen.text, text);
+    EXPECT_EQ(seen.caption, "Querlan");
+    EXPECT_EQ(seen.icon, ShownIcon::question);
+    EXPECT_FALSE(seen.cancelOffered);
   }
   EXPECT_FALSE(ownerTookInput);
   EXPECT_TRUE(takesInput(owner));

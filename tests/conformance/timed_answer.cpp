@@ -10,12 +10,13 @@ struct ModalAnswer::State {
   Seen seen;
 };
 
-ModalAnswer::ModalAnswer(tk::Window& owner, std::function<bool()> ready, std::string file)
+ModalAnswer::ModalAnswer(tk::Window& owner, std::function<bool()> ready, std::string file,
+                         Reply reply)
     : state_(std::make_unique<State>(owner)) {
   State& state = *state_;
-  state.answerer.onTimer = [&state, ready, file] {
+  state.answerer.onTimer = [&state, ready, file, reply] {
     if (state.seen.answered || !ready()) return;
-    state.seen.answered = answerOpenBox(file, state.seen);
+    state.seen.answered = answerOpenBox(file, reply, state.seen);
   };
   state.answerer.setEnabled(true);
 }

@@ -61,6 +61,10 @@ bool takesInput(tk::Window& window) {
   return IsWindowEnabled(nativeHandle(window)) != FALSE;
 }
 
+std::optional<bool> takesInput(tk::Control& control) {
+  return IsWindowEnabled(nativeHandle(control)) != FALSE;
+}
+
 std::optional<double> shownFontSize(tk::Control& control) {
   LOGFONTW logFont{};
   const auto font = reinterpret_cast<HFONT>(SendMessageW(nativeHandle(control), WM_GETFONT, 0, 0));
@@ -86,36 +90,54 @@ ShownIcon iconOf(HWND box) {
   if (!test::hasIcon(box)) return ShownIcon::none;
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     const auto icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-    if (icon != nullptr && icon == LoadIconW(nullptr, IDI_HAND)) return ShownIcon::stop;
+    if (icon == nullptr) continue;
+    if (icon == LoadIconW(nullptr, IDI_HAND)) return ShownIcon::stop;
+    if (icon == LoadIconW(nullptr, IDI_QUESTION)) return ShownIcon::question;
   }
   return ShownIcon::other;
 }
 
-void answer(HWND box, const std::string& file, Seen& seen) {
-  if (GetDlgItem(box, fileNameBox) != nullptr) {
-    seen.fileName = itemText(box, fileNameBox);
-    seen.filter = itemText(box, fileTypeList);
-    if (file.empty()) {
-      PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-      return;
-    }
-    SetDlgItemTextW(box, fileNameBox, tk::win32::widen(file).c_str());
-  } else {
-    seen.text = tk::win32::narrow(test::messageBoxText(box));
-    seen.caption = tk::win32::narrow(test::windowText(box));
-    seen.icon = iconOf(box);
-    const HWND cancel = GetDlgItem(box, IDCANCEL);
-    seen.cancelOffered = cancel != nullptr && IsWindowVisible(cancel);
+bool offers(HWND box, int button) {
+  const HWND item = GetDlgItem(box, button);
+  return item != nullptr && IsWindowVisible(item);
+}
+
+// Enter goes to the box's control that has the focus, as the keyboard sends it.
+void answerMessageBox(HWND box, Reply reply, Seen& seen) {
+  seen.text = tk::win32::narrow(test::messageBoxText(box));
+  seen.caption = tk::win32::narrow(test::windowText(box));
+  seen.icon = iconOf(box);
+  seen.cancelOffered = offers(box, IDCANCEL);
+  if (reply == Reply::enter) {
+    test::pressKey(VK_RETURN);
+    return;
   }
+  const int button = !offers(box, IDYES) ? IDOK : reply == Reply::yes ? IDYES : IDNO;
+  PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+}
+
+void answerFileDialog(HWND box, const std::string& file, Seen& seen) {
+  seen.fileName = itemText(box, fileNameBox);
+  seen.filter = itemText(box, fileTypeList);
+  if (file.empty()) {
+    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    return;
+  }
+  SetDlgItemTextW(box, fileNameBox, tk::win32::widen(file).c_str());
   PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
 }  // namespace
 
-bool answerOpenBox(const std::string& file, Seen& seen) {
+bool answerOpenBox(const std::string& file, Reply reply, Seen& seen) {
   const HWND box = test::findDialog();
-  if (box != nullptr) answer(box, file, seen);
-  return box != nullptr;
+  if (box == nullptr) return false;
+  if (GetDlgItem(box, fileNameBox) != nullptr) {
+    answerFileDialog(box, file, seen);
+  } else {
+    answerMessageBox(box, reply, seen);
+  }
+  return true;
 }
 
 }  // namespace conformance

@@ -25,11 +25,11 @@ void focus(tk::Control& control) {
 }
 
 void pressEnter(tk::Window&) {
-  wxtest::typeKeys("Return");
+  wxtest::queueKeys("Return");
 }
 
 void pressAlt(tk::Window&, char letter) {
-  wxtest::typeKeys(std::string("alt+") + letter);
+  wxtest::queueKeys(std::string("alt+") + letter);
 }
 
 bool walksTabStops() {
@@ -55,6 +55,12 @@ bool takesInput(tk::Window& window) {
   return wxtest::frameOf(window).IsEnabled();
 }
 
+std::optional<bool> takesInput(tk::Control& control) {
+  wxWindow* widget = tk::wx::widgetOf(FrontAccess::peer(control));
+  if (widget == nullptr) return std::nullopt;
+  return gtk_widget_is_sensitive(widget->GetHandle()) != FALSE;
+}
+
 std::optional<double> shownFontSize(tk::Control& control) {
   return tk::wx::widgetOf(FrontAccess::peer(control))->GetFont().GetFractionalPointSize();
 }
@@ -68,16 +74,36 @@ std::string newFile(const std::string& name) {
 
 namespace {
 
-void answerMessageBox(GtkWidget* box, Seen& seen) {
+ShownIcon iconOf(GtkWidget* box) {
+  switch (wxtest::messageTypeOf(box)) {
+    case GTK_MESSAGE_OTHER:
+      return ShownIcon::none;
+    case GTK_MESSAGE_ERROR:
+      return ShownIcon::stop;
+    case GTK_MESSAGE_QUESTION:
+      return ShownIcon::question;
+    default:
+      return ShownIcon::other;
+  }
+}
+
+bool offers(GtkWidget* box, GtkResponseType response) {
+  return gtk_dialog_get_widget_for_response(GTK_DIALOG(box), response) != nullptr;
+}
+
+// Enter is typed into the box, which has the keyboard while it is open.
+void answerMessageBox(GtkWidget* box, Reply reply, Seen& seen) {
   seen.text = wxtest::messageTextOf(box);
   seen.caption = wxtest::titleOf(box);
-  const GtkMessageType type = wxtest::messageTypeOf(box);
-  seen.icon = type == GTK_MESSAGE_OTHER   ? ShownIcon::none
-              : type == GTK_MESSAGE_ERROR ? ShownIcon::stop
-                                          : ShownIcon::other;
-  seen.cancelOffered =
-      gtk_dialog_get_widget_for_response(GTK_DIALOG(box), GTK_RESPONSE_CANCEL) != nullptr;
-  gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+  seen.icon = iconOf(box);
+  seen.cancelOffered = offers(box, GTK_RESPONSE_CANCEL);
+  if (reply == Reply::enter) {
+    wxtest::typeKeys("Return");
+  } else if (offers(box, GTK_RESPONSE_YES)) {
+    gtk_dialog_response(GTK_DIALOG(box), reply == Reply::yes ? GTK_RESPONSE_YES : GTK_RESPONSE_NO);
+  } else {
+    gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+  }
 }
 
 void answerFileDialog(GtkWidget* dialog, const std::string& file, Seen& seen) {
@@ -99,9 +125,9 @@ void answerFileDialog(GtkWidget* dialog, const std::string& file, Seen& seen) {
 
 }  // namespace
 
-bool answerOpenBox(const std::string& file, Seen& seen) {
+bool answerOpenBox(const std::string& file, Reply reply, Seen& seen) {
   if (GtkWidget* box = wxtest::openDialog(GTK_TYPE_MESSAGE_DIALOG)) {
-    answerMessageBox(box, seen);
+    answerMessageBox(box, reply, seen);
     return true;
   }
   if (GtkWidget* dialog = wxtest::openDialog(GTK_TYPE_FILE_CHOOSER_DIALOG)) {

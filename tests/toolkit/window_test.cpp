@@ -40,6 +40,18 @@ TEST_F(WindowTest, AModalScriptIsHandedItsWindowWhileItIsModal) {
   EXPECT_FALSE(dialog.modal());
 }
 
+// Tests that do not script a question go on as the user who wants it would.
+TEST_F(WindowTest, AQuestionIsRecordedAndAnsweredYesUnlessAScriptSaysNo) {
+  EXPECT_TRUE(tk::askYesNo("Trotzdem beenden?", "Querlan"));
+  headless::scriptModal([](headless::ModalEvent& event) {
+    if (event.kind == headless::ModalKind::question) event.answerYes = false;
+  });
+  EXPECT_FALSE(tk::askYesNo("Trotzdem beenden?", "Querlan"));
+  ASSERT_EQ(headless::messages().size(), 2u);
+  EXPECT_EQ(headless::messages()[1].text, "Trotzdem beenden?");
+  EXPECT_EQ(headless::messages()[1].icon, tk::Icon::question);
+}
+
 TEST_F(WindowTest, AFailedCloseHandlerAbandonsTheClose) {
   main.show();
   bool fail = true;

@@ -52,10 +52,12 @@ TEST(Modal, AModalWindowIsOwnedByTheWindowItWasOpenedFromWhileItIsOpen) {
   EXPECT_EQ(GetWindow(nativeHandle(dialog), GW_OWNER), nullptr) << "and on its own afterwards";
 }
 
-TEST(Modal, MessageBoxesAndTheErrorBoxAreOwnedByTheWindowTheyWereOpenedFrom) {
+TEST(Modal, MessageBoxesQuestionsAndTheErrorBoxAreOwnedByTheWindowTheyWereOpenedFrom) {
   test::TestWindow owner;
   owner.show();
   EXPECT_EQ(confirmBox(owner, [] { tk::showMessage("Halt", "COM1:"); }).ownedBy,
+            nativeHandle(owner));
+  EXPECT_EQ(confirmBox(owner, [] { tk::askYesNo("Trotzdem beenden?", "Querlan"); }).ownedBy,
             nativeHandle(owner));
   tk::Button button(owner, "&Daten holen");
   button.onClick = [] { throw core::Error("Datei C:\\x\\log.txt kann nicht erstellt werden"); };

@@ -1,6 +1,6 @@
-// Modal loops on the wx backend, what GTK alone shows: a modal window and a message box are
-// kept above the window they were opened from, and only while they are open. Timers inside
-// modal loops, the error box and the file dialog are rules of every backend
+// Modal loops on the wx backend, what GTK alone shows: a modal window, a message box and a
+// question are kept above the window they were opened from, and only while they are open. Timers
+// inside modal loops, the error box and the file dialog are rules of every backend
 // (tests/conformance).
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ TEST_F(Loops, AModalWindowIsKeptAboveTheWindowItWasOpenedFromWhileItIsOpen) {
   EXPECT_EQ(gtk_window_get_transient_for(gtkWindowOf(dialog)), nullptr) << "and alone afterwards";
 }
 
-TEST_F(Loops, AMessageBoxIsKeptAboveTheWindowItWasOpenedFrom) {
+TEST_F(Loops, AMessageBoxOrQuestionIsKeptAboveTheWindowItWasOpenedFrom) {
   owner.show();
   GtkWindow* transientFor = nullptr;
   // A box stays on screen a moment after its answer: it is answered only once.
@@ -45,10 +45,13 @@ TEST_F(Loops, AMessageBoxIsKeptAboveTheWindowItWasOpenedFrom) {
     if (box == nullptr || box == answered) return;
     answered = box;
     transientFor = gtk_window_get_transient_for(GTK_WINDOW(box));
-    gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+    gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_DELETE_EVENT);  // closed, as with Escape
   };
   answerer.setEnabled(true);
   tk::showMessage("Neu starten", "Information");
+  EXPECT_EQ(transientFor, gtkWindowOf(owner));
+  transientFor = nullptr;
+  tk::askYesNo("Trotzdem beenden?", "Querlan");
   EXPECT_EQ(transientFor, gtkWindowOf(owner));
 }
 

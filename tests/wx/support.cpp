@@ -33,12 +33,12 @@ void settle() {
 
 namespace {
 
-bool runXdotool(const std::string& arguments) {
+bool runXdotool(const std::string& arguments, bool handle = true) {
   if (std::system(("xdotool " + arguments).c_str()) != 0) return false;
   // xdotool has returned, so the X server has made the events; one round trip later they
   // are all in this program's queue.
   gdk_display_sync(gdk_display_get_default());
-  settle();
+  if (handle) settle();
   return true;
 }
 
@@ -46,6 +46,10 @@ bool runXdotool(const std::string& arguments) {
 
 bool typeKeys(const std::string& keys) {
   return runXdotool("key --clearmodifiers " + keys);
+}
+
+bool queueKeys(const std::string& keys) {
+  return runXdotool("key --clearmodifiers " + keys, false);
 }
 
 bool clickAt(wxWindow& widget, int x, int y) {

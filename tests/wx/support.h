@@ -22,6 +22,9 @@ void settle();
 // Types keys (xdotool's names, e.g. "alt+d Return") through the X server and handles the
 // events they cause. False when the keys could not be typed.
 bool typeKeys(const std::string& keys);
+// Types keys as typeKeys does, but leaves their events waiting for the loop, as keys
+// typed while the program is busy wait.
+bool queueKeys(const std::string& keys);
 
 // Clicks the left mouse button at a point of a widget, through the X server.
 bool clickAt(wxWindow& widget, int x, int y);

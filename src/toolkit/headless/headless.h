@@ -7,11 +7,13 @@
 // A handler may call advance() again, e.g. from inside a modal script; the nested call
 // delivers its ticks first.
 //
-// Modal windows, message boxes and file-open dialogs run the next script queued with
-// scriptModal() (first in, first out) and return when it returns. A modal window that is
-// still open after its script is closed as by its close control. Without a script a modal
-// window closes at once, a message box is confirmed and a file dialog cancelled. Every
-// message box is recorded.
+// Modal windows, message boxes, questions and file-open dialogs run the next script queued
+// with scriptModal() (first in, first out) and return when it returns. A modal window that
+// is still open after its script is closed as by its close control. Without a script a modal
+// window closes at once, a message box is confirmed, a question answered Yes (so that a test
+// that does not care about it goes on as the user who wants it), and a file dialog
+// cancelled. A script answers a question through answerYes; Enter on a question would give
+// No, its default button. Every message box and question is recorded.
 //
 // The text metric: a font's cell height is -height for a negative height, the height for a
 // positive one, and 13 for 0. Every character (UTF-8 code point) is (cell + 1) / 2 pixels
@@ -46,11 +48,12 @@ struct MessageRecord {
 const std::vector<MessageRecord>& messages();
 void clearMessages();
 
-enum class ModalKind { window, message, openDialog };
+enum class ModalKind { window, message, question, openDialog };
 struct ModalEvent {
   ModalKind kind = ModalKind::window;
   Window* window = nullptr;               // the modal window, for ModalKind::window
-  MessageRecord message;                  // for ModalKind::message
+  MessageRecord message;                  // for ModalKind::message and ModalKind::question
+  bool answerYes = true;                  // a script sets it false to answer a question No
   std::string fileName;                   // the file dialog's initial name
   std::optional<std::string> chosenFile;  // set by a script to confirm a file dialog
 };
@@ -61,7 +64,8 @@ std::size_t pendingScripts();
 bool otherWindowsDisabled();
 
 // The keyboard: Enter clicks the focused push button, or else the visible default button;
-// an accelerator clicks the visible button whose caption marks that letter.
+// an accelerator clicks the visible, enabled button whose caption marks that letter. A
+// disabled button takes no click, and a control that is disabled loses the focus.
 void pressEnter(Window& window);
 bool pressAccelerator(Window& window, char letter);
 Control* focusedControl();

@@ -26,12 +26,18 @@ class HeadlessControl : public Peer, public FrontHolder {
   void setBounds(const Rect& bounds) override { bounds_ = bounds; }
   void setFont(const Font&) override { font_ = std::make_unique<NativeFont>(); }
   void setVisible(bool visible) override { visible_ = visible; }
+  // As a native control, a disabled one gives up the keyboard focus.
+  void setEnabled(bool enabled) override {
+    enabled_ = enabled;
+    if (!enabled && focused == this) focused = nullptr;
+  }
   void setFocus() override { focused = this; }
 
  private:
   Rect bounds_;
   std::unique_ptr<NativeFont> font_;
   bool visible_ = true;
+  bool enabled_ = true;
 };
 
 class HeadlessLabel : public HeadlessControl<backend::LabelPeer> {
@@ -168,7 +174,8 @@ bool pressAccelerator(Window& window, char letter) {
   const char wanted = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
   for (Control* control : backend::FrontAccess::controls(window)) {
     auto* button = dynamic_cast<Button*>(control);
-    if (button != nullptr && button->visible() && button->accelerator() == wanted) {
+    if (button != nullptr && button->visible() && button->enabled() &&
+        button->accelerator() == wanted) {
       button->click();
       return true;
     }

@@ -117,6 +117,15 @@ void showMessage(const std::string& text, const std::string& caption, Icon icon)
   runModalScript(event);
 }
 
+bool askYesNo(const std::string& text, const std::string& caption) {
+  recorded.push_back({text, caption, Icon::question});
+  ModalEvent event;
+  event.kind = ModalKind::question;
+  event.message = recorded.back();
+  runModalScript(event);
+  return event.answerYes;
+}
+
 std::optional<std::string> runOpenDialog(WindowPeer&, const std::string& fileName,
                                          const std::string&) {
   ModalEvent event;

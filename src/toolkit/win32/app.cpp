@@ -47,17 +47,43 @@ std::string programPath() {
   }
 }
 
+namespace {
+
+// The MB_ flags are small constants of type long.
+UINT iconStyle(Icon icon) {
+  switch (icon) {
+    case Icon::stop:
+      return static_cast<UINT>(MB_ICONSTOP);
+    case Icon::question:
+      return static_cast<UINT>(MB_ICONQUESTION);
+    case Icon::none:
+      break;
+  }
+  return 0;
+}
+
 // The box belongs to the window it concerns and disables it (MB_APPLMODAL); the program's
 // other windows are disabled here, as MB_TASKMODAL would without an owner. Its own loop goes
 // on dispatching WM_TIMER.
-void showMessage(const std::string& text, const std::string& caption, Icon icon) {
+int runMessageBox(const std::string& text, const std::string& caption, UINT style) {
   const HWND owner = win32::ownerWindow();
-  // The MB_ flags are small constants of type long.
-  const auto style = static_cast<UINT>(MB_OK | (owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL) |
-                                       (icon == Icon::stop ? MB_ICONSTOP : 0L));
+  const auto modality = static_cast<UINT>(owner != nullptr ? MB_APPLMODAL : MB_TASKMODAL);
   std::vector<HWND> others = win32::disableOthers(owner);
-  MessageBoxW(owner, win32::widen(text).c_str(), win32::widen(caption).c_str(), style);
+  const int result = MessageBoxW(owner, win32::widen(text).c_str(), win32::widen(caption).c_str(),
+                                 style | modality);
   win32::enableAgain(others);
+  return result;
+}
+
+}  // namespace
+
+void showMessage(const std::string& text, const std::string& caption, Icon icon) {
+  runMessageBox(text, caption, static_cast<UINT>(MB_OK) | iconStyle(icon));
+}
+
+bool askYesNo(const std::string& text, const std::string& caption) {
+  const auto style = static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2);
+  return runMessageBox(text, caption, style | iconStyle(Icon::question)) == IDYES;
 }
 
 }  // namespace tk::backend

@@ -169,6 +169,11 @@ void ChildControl::show(bool visible) {
   ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
+// A disabled control gets no input: no clicks, no keys, no BN_CLICKED from an accelerator.
+void ChildControl::enable(bool enabled) {
+  EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+}
+
 void ChildControl::focus() {
   SetFocus(hwnd_);
 }

@@ -37,6 +37,7 @@ class ChildControl {
   void place(const Rect& bounds);
   void applyFont(const Font& font);
   void show(bool visible);
+  void enable(bool enabled);
   void focus();
 
  private:
@@ -45,7 +46,8 @@ class ChildControl {
   std::unique_ptr<NativeFont> font_;
 };
 
-// The common part of every peer: bounds, font, visibility and focus on the native window.
+// The common part of every peer: bounds, font, visibility, state and focus on the native
+// window.
 template <class Peer>
 class NativeControl : public Peer, public ChildControl {
  public:
@@ -53,6 +55,7 @@ class NativeControl : public Peer, public ChildControl {
   void setBounds(const Rect& bounds) override { place(bounds); }
   void setFont(const Font& font) override { applyFont(font); }
   void setVisible(bool visible) override { show(visible); }
+  void setEnabled(bool enabled) override { enable(enabled); }
   void setFocus() override { focus(); }
 };
 

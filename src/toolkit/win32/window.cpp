@@ -258,7 +258,7 @@ void NativeWindow::moveFocus(WPARAM wParam, LPARAM lParam) {
 void NativeWindow::restoreFocus() {
   HWND target = lastFocus_;
   if (target == nullptr || !IsWindow(target) || !IsChild(hwnd_, target) ||
-      !IsWindowVisible(target)) {
+      !IsWindowVisible(target) || !IsWindowEnabled(target)) {
     target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
   }
   if (target != nullptr) SetFocus(target);

@@ -88,19 +88,48 @@ std::string programPath() {
   return failed ? std::string() : path.string();
 }
 
+namespace {
+
+long iconStyle(Icon icon) {
+  switch (icon) {
+    case Icon::stop:
+      return wxICON_ERROR;
+    case Icon::question:
+      return wxICON_QUESTION;
+    case Icon::none:
+      break;
+  }
+  return wxICON_NONE;
+}
+
+// Owned by the window it concerns (its transient parent), so that it stays above that
+// window; modal to the whole program, not only to its owner.
+int runMessageBox(const std::string& text, const std::string& caption, long style) {
+  wxWindow* owner = wx::ownerWindow();
+  wxWindowDisabler others;
+  wxMessageDialog box(owner, wx::toWx(text), wx::toWx(caption), style | wxCENTRE);
+  return box.ShowModal();
+}
+
+}  // namespace
+
 void showMessage(const std::string& text, const std::string& caption, Icon icon) {
   if (!wx::started) {
     // Without a screen (wx failed to start) the message can only go to the terminal.
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     return;
   }
-  const long style = wxOK | wxCENTRE | (icon == Icon::stop ? wxICON_ERROR : wxICON_NONE);
-  // Owned by the window it concerns (its transient parent), so that it stays above that
-  // window; modal to the whole program, not only to its owner.
-  wxWindow* owner = wx::ownerWindow();
-  wxWindowDisabler others;
-  wxMessageDialog box(owner, wx::toWx(text), wx::toWx(caption), style);
-  box.ShowModal();
+  runMessageBox(text, caption, wxOK | iconStyle(icon));
+}
+
+// Closed without an answer (Escape, the title bar's close), the question gets the default.
+bool askYesNo(const std::string& text, const std::string& caption) {
+  if (!wx::started) {
+    std::fprintf(stderr, "%s: %s (Nein)\n", caption.c_str(), text.c_str());
+    return false;
+  }
+  return runMessageBox(text, caption, wxYES_NO | wxNO_DEFAULT | iconStyle(Icon::question)) ==
+         wxID_YES;
 }
 
 }  // namespace tk::backend

@@ -25,7 +25,7 @@ class NativeWidget {
 // The peer's widget; null for a peer without one (a label).
 wxWindow* widgetOf(backend::ControlPeer& peer);
 
-// What every control peer does the same way: place, font, visibility, focus.
+// What every control peer does the same way: place, font, visibility, state, focus.
 template <class Interface>
 class NativeControl : public Interface, public NativeWidget {
  public:
@@ -46,6 +46,8 @@ class NativeControl : public Interface, public NativeWidget {
     place();
   }
   void setVisible(bool visible) override { widget_->Show(visible); }
+  // GTK takes the focus from a widget made insensitive and gives it no input.
+  void setEnabled(bool enabled) override { widget_->Enable(enabled); }
   void setFocus() override { widget_->SetFocus(); }
   wxWindow* widget() const override { return widget_.get(); }
 

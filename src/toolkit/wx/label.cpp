@@ -44,6 +44,10 @@ class NativeLabel final : public backend::LabelPeer, public PaintedItem {
   void setVisible(bool visible) override {
     change([&] { visible_ = visible; });
   }
+  // Drawn greyed, as Windows draws a disabled label.
+  void setEnabled(bool enabled) override {
+    change([&] { enabled_ = enabled; });
+  }
   void setFocus() override {}  // a label never takes the focus
   void setText(const std::string& text) override {
     change([&] {
@@ -55,7 +59,8 @@ class NativeLabel final : public backend::LabelPeer, public PaintedItem {
   void paint(cairo_t* cr) const override {
     if (!visible_ || !native_ || text_.empty() || area().IsEmpty()) return;
     const wxRect clip = area();
-    const wxColour ink = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT);
+    const wxColour ink =
+        wxSystemSettings::GetColour(enabled_ ? wxSYS_COLOUR_BTNTEXT : wxSYS_COLOUR_GRAYTEXT);
     cairo_save(cr);
     cairo_rectangle(cr, clip.x, clip.y, clip.width, clip.height);
     cairo_clip(cr);
@@ -97,6 +102,7 @@ class NativeLabel final : public backend::LabelPeer, public PaintedItem {
   std::string text_;
   Size extent_;
   bool visible_ = true;
+  bool enabled_ = true;
 };
 
 }  // namespace

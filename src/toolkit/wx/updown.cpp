@@ -51,14 +51,17 @@ class ArrowsWidget : public wxWindow {
   void drawHalf(wxDC& dc, int direction) {
     const wxRect area = half(direction);
     if (area.IsEmpty()) return;
-    const int flags = pressed_ == direction ? int{wxCONTROL_PRESSED} : 0;
+    const int flags = !IsEnabled()            ? int{wxCONTROL_DISABLED}
+                      : pressed_ == direction ? int{wxCONTROL_PRESSED}
+                                              : 0;
     wxRendererNative::Get().DrawPushButton(this, dc, area, flags);
     const int reach = std::max(1, std::min(area.width, area.height) / 4);
     const wxPoint centre = area.GetPosition() + wxSize(area.width / 2, area.height / 2);
     const wxPoint tip = centre + wxSize(0, -direction * reach);
     const wxPoint corners[] = {tip, centre + wxSize(-reach, direction * reach / 2),
                                centre + wxSize(reach, direction * reach / 2)};
-    const wxColour ink = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNTEXT);
+    const wxColour ink =
+        wxSystemSettings::GetColour(IsEnabled() ? wxSYS_COLOUR_BTNTEXT : wxSYS_COLOUR_GRAYTEXT);
     dc.SetPen(wxPen(ink));
     dc.SetBrush(wxBrush(ink));
     dc.DrawPolygon(3, corners);
@@ -102,6 +105,11 @@ class ArrowsWidget : public wxWindow {
 class NativeUpDown final : public NativeControl<backend::UpDownPeer> {
  public:
   NativeUpDown(wxWindow* parent, UpDown& front) : NativeControl(new ArrowsWidget(parent, front)) {}
+  // The arrows are drawn here, greyed while disabled.
+  void setEnabled(bool enabled) override {
+    NativeControl::setEnabled(enabled);
+    widget()->Refresh();
+  }
 };
 
 }  // namespace
