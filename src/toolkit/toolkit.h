@@ -141,6 +141,8 @@ class Window {
   void keepOnScreen();
 
   Handler onResize = [] {};
+  // Asked first when the window is to close; false keeps it open without a word.
+  std::function<bool()> onCloseQuery = [] { return true; };
   Handler onClose = [] {};
 
   // The visible default button that Enter activates, or null.

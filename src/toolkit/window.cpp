@@ -84,6 +84,8 @@ void Window::showModal() {
 }
 
 void Window::close() {
+  bool mayClose = false;
+  if (!dispatch([&] { mayClose = onCloseQuery(); }) || !mayClose) return;
   if (!dispatch(onClose)) return;
   if (modal_) peer_->endModal();
   peer_->setVisible(false);

@@ -65,6 +65,7 @@ void TfMain::bindEvents() {
   bAbbrechen.onClick = [this] { tDatenEndTimer(); };
   tDatenCont.onTimer = [this] { tDatenContTimer(); };
   bBeenden.onClick = [this] { bBeendenClick(); };
+  onCloseQuery = [this] { return mayDropUnsavedRecording(); };
   onClose = [this] { FormClose(); };
   onResize = [this] { FormResize(); };
 }

@@ -51,6 +51,13 @@ class TfMain : public tk::Window {
   void bindEvents();
   // The start-up's steps after the settings file has been applied.
   void startWithSettings();
+  // Takes every byte waiting in the receive queue: counted, and kept while recording.
+  void takeReceived();
+  // Saves the finished recording to the destination, or else under a fallback name; true
+  // when some place took it. Otherwise it stays unsaved, and the user has been told.
+  bool saveRecording();
+  // At the close: whether a finished recording that nothing has taken yet may go.
+  bool mayDropUnsavedRecording();
 };
 
 extern TfMain* fMain;

@@ -37,9 +37,14 @@ std::string activityText(std::int32_t totalCount) {
 void TfMain::bHolenClick() {
   // Without the capture list the start-up stopped early: there is nothing to record with.
   if (CaptureLines == nullptr) return;
+  // The last recording goes nowhere until some place has taken it.
+  if (CaptureUnsaved && !saveRecording()) return;
+  // What arrived before the request is no answer to it.
+  takeReceived();
   CaptureLines->clear();
   TxPut(RequestByte);
   CaptureStartMs = RunClockMs();
+  CaptureStartTime = std::time(nullptr);
   tDatenEnd.setEnabled(true);
   Capturing = 1;
   tk::keepAwake(true);
@@ -48,13 +53,19 @@ void TfMain::bHolenClick() {
   bAbbrechen.setVisible(true);
 }
 
-void TfMain::tDatenContTimer() {
+void TfMain::takeReceived() {
   for (int value = RxGet(); value != -1; value = RxGet()) {
     countUp(CaptureCount);
     countUp(TotalCount);
     if (Capturing == 1) CaptureLines->add(static_cast<std::uint8_t>(value));
   }
   lSchnittAct.setText(activityText(TotalCount));
+}
+
+void TfMain::tDatenContTimer() {
+  // Disabled by a stop's save; input queued meanwhile has met it disabled.
+  if (!bHolen.enabled()) bHolen.setEnabled(true);
+  takeReceived();
   if (Capturing == 1) {
     lTime.setText(progressText((RunClockMs() - CaptureStartMs) / 1000, RecTime, CaptureCount));
   } else {
@@ -63,13 +74,19 @@ void TfMain::tDatenContTimer() {
 }
 
 void TfMain::tDatenEndTimer() {
+  // Everything received up to the stop belongs to the recording, and the count shown is the
+  // count saved.
+  if (Capturing == 1) tDatenContTimer();
   tDatenEnd.setEnabled(false);
   Capturing = 0;
   // Released before the save, so that a save that fails releases it too.
   tk::keepAwake(false);
+  // A click or Enter that the system queues during a long save must not start a recording
+  // at once: the button takes input again from the next tick of the poll.
+  bHolen.setEnabled(false);
   bHolen.setVisible(true);
   bAbbrechen.setVisible(false);
-  if (CaptureLines != nullptr) CaptureLines->saveToFile(eDest.text());
+  if (CaptureLines != nullptr) saveRecording();
 }
 
 TfMain::~TfMain() {

@@ -84,6 +84,45 @@ TEST_F(RecordingFaultTest, ADiskThatFillsDuringTheSaveKeepsTheEarlierFile) {
   EXPECT_EQ(readFile(destination), linesCounting(100));
 }
 
+// Where no place takes a recording (the destination's disk and the start folder's full), it
+// is kept: the next "Daten holen" saves it before it records anything, and the close asks
+// before it lets it go.
+TEST_F(RecordingFaultTest, ARecordingNoPlaceTakesIsKeptUntilItIsSaved) {
+  if (!putStartDirectoryOnDisk(64 * 1024)) GTEST_SKIP() << "no right to mount a tmpfs here";
+  const auto destination = startDirectory / "log.txt";
+  startWith(240, destination);
+  const auto filler = startDirectory / "filler";
+  testsupport::fillDisk(filler);
+  startRecording();
+  deliver(bytesCounting(3000));
+  fMain->bAbbrechen.click();
+  EXPECT_TRUE(idle());
+  ASSERT_EQ(errorBoxes().size(), 1u);
+  EXPECT_EQ(lastMessage().caption, "Information");
+  EXPECT_TRUE(lastMessage().text.starts_with("Die Aufzeichnung konnte nirgends"))
+      << lastMessage().text;
+  headless::advance(10);
+  fMain->bHolen.click();
+  EXPECT_EQ(errorBoxes().size(), 2u) << "the error again";
+  EXPECT_EQ(device->receive(1, std::chrono::milliseconds(100)), "") << "a request went out";
+  EXPECT_TRUE(idle());
+  // The close tries once more: the error box, then the question.
+  headless::scriptModal([](headless::ModalEvent&) {});
+  headless::scriptModal([](headless::ModalEvent& question) { question.answerYes = false; });
+  fMain->close();
+  EXPECT_EQ(lastMessage().icon, tk::Icon::question);
+  EXPECT_FALSE(headless::quitRequested()) << "closed although the question was answered No";
+  std::filesystem::remove(filler);
+  headless::clearMessages();
+  startRecording();
+  EXPECT_EQ(readFile(destination), linesCounting(3000)) << "saved before the next recording";
+  EXPECT_TRUE(headless::messages().empty());
+  deliver(bytesCounting(5));
+  fMain->bAbbrechen.click();
+  EXPECT_EQ(readFile(destination), linesCounting(5));
+  EXPECT_EQ(namesIn(startDirectory), (Names{"COM1", "Setup.txt", "log.txt"}));
+}
+
 // An adapter unplugged in the middle of a recording and plugged in again: the recording
 // goes on, ends on time and keeps both parts; the next one needs no restart.
 TEST_F(RecordingFaultTest, AnUnpluggedDeviceThatComesBackLosesNoRecording) {

@@ -1,6 +1,9 @@
 #include "files.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -37,6 +40,15 @@ CurrentDir::CurrentDir(const fs::path& folder) : previous_(fs::current_path()) {
 CurrentDir::~CurrentDir() {
   std::error_code ignored;
   fs::current_path(previous_, ignored);
+}
+
+FileHolder::FileHolder(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+  if (fd_ < 0 || ::flock(fd_, LOCK_EX) != 0)
+    throw std::runtime_error("cannot hold " + path.string());
+}
+
+FileHolder::~FileHolder() {
+  ::close(fd_);
 }
 
 std::vector<std::string> namesIn(const fs::path& folder) {

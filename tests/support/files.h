@@ -43,6 +43,19 @@ class StartDir : public TempDir {
   CurrentDir current_{path()};
 };
 
+// Holds the existing file `path` open for exclusive access, as another program (a
+// spreadsheet) does, until it goes: on Linux an flock, which the program's saves honour.
+class FileHolder {
+ public:
+  explicit FileHolder(const std::filesystem::path& path);
+  ~FileHolder();
+  FileHolder(const FileHolder&) = delete;
+  FileHolder& operator=(const FileHolder&) = delete;
+
+ private:
+  int fd_;
+};
+
 // The names in `folder`, sorted: shows a temporary file left behind.
 std::vector<std::string> namesIn(const std::filesystem::path& folder);
 

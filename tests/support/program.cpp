@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "eventually.h"
+#include "serial/queues.h"
 #include "windows/Main.h"
 #include "windows/Recording.h"
 #include "windows/Setupunit.h"
@@ -61,6 +62,9 @@ void ProgramTest::buildWindows() {
 }
 
 void ProgramTest::startRecording() {
+  // After a stop the button takes input again from the next tick, long before a user's
+  // next click.
+  if (!fMain->bHolen.enabled()) headless::advance(10);
   fMain->bHolen.click();
   ASSERT_EQ(device->receive(1), "A") << "the request byte";
 }
@@ -72,6 +76,13 @@ void ProgramTest::pollUntilReceived(int count) {
     return false;
   });
   ASSERT_EQ(TotalCount, count) << "bytes taken from the port";
+}
+
+void ProgramTest::waitUntilQueued() {
+  ASSERT_TRUE(device->waitUntilRead());
+  constexpr int kMarker = 0x7E;
+  TxPut(kMarker);
+  ASSERT_EQ(device->receive(1), std::string(1, static_cast<char>(kMarker)));
 }
 
 std::vector<headless::MessageRecord> ProgramTest::errorBoxes() {

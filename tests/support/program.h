@@ -50,6 +50,10 @@ class ProgramTest : public ::testing::Test {
   void startRecording();
   // Lets the poll timer run until `count` bytes in all have been taken from the port.
   void pollUntilReceived(int count);
+  // Waits, without a tick of the poll, until the worker has put everything the device sent
+  // into the receive queue: the port's input is empty, and a byte queued after that has
+  // gone out, which the worker does only on a pass after the one that read.
+  void waitUntilQueued();
 
   // The message boxes with the stop icon; the last message box, or an empty record.
   static std::vector<tk::headless::MessageRecord> errorBoxes();

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -122,6 +123,16 @@ std::string PtyDevice::receive(std::size_t count, std::chrono::milliseconds wait
 std::vector<std::uint8_t> PtyDevice::receiveBytes(std::size_t count) const {
   const std::string bytes = receive(count);
   return {bytes.begin(), bytes.end()};
+}
+
+// The kernel hands what the device wrote on to the port's input a moment later: a pause
+// first keeps that moment from passing for "all read".
+bool PtyDevice::waitUntilRead() const {
+  ::usleep(50'000);
+  return eventually([this] {
+    int waiting = 0;
+    return ::ioctl(slave_, FIONREAD, &waiting) == 0 && waiting == 0;
+  });
 }
 
 void PtyDevice::hold(bool held) const {

@@ -47,6 +47,8 @@ class PtyDevice {
   // What the device receives, once `count` bytes are there or `wait` has passed.
   std::string receive(std::size_t count, std::chrono::milliseconds wait = patience) const;
   std::vector<std::uint8_t> receiveBytes(std::size_t count) const;
+  // Waits until the program has read everything the device sent: the port's input is empty.
+  bool waitUntilRead() const;
 
   // Holds the line as a device that drops its handshake does: the port's output stops.
   void hold(bool held) const;

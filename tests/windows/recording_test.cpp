@@ -1,4 +1,7 @@
 #include "windows/Recording.h"
+
+#include <regex>
+
 #include "fixture.h"
 
 namespace {
@@ -142,22 +145,110 @@ TEST_F(RecordingTest, ARecordingEndsAndSavesWhileTheSetupDialogIsOpen) {
   EXPECT_FALSE(recording());
 }
 
-TEST_F(RecordingTest, AnUnwritableDestinationIsReportedAndTheProgramStaysReady) {
+// Where the destination takes nothing, the error box comes as ever; then the recording is
+// saved under a name stamped with its start, in the destination's folder or else the start
+// folder, and a message names that file.
+TEST_F(RecordingTest, ARecordingTheDestinationRefusesIsSavedInsteadAndNamed) {
+  const std::string kSavedInstead = "Die Aufzeichnung wurde stattdessen unter ";
   startWith(240);
-  const std::string unwritable = (startDirectory / "no-such-folder" / "x.txt").string();
-  fMain->eDest.setText(unwritable);
-  startRecording();
-  fMain->bAbbrechen.click();
-  ASSERT_EQ(headless::messages().size(), 1u);
-  EXPECT_EQ(lastMessage().text, "Datei " + unwritable + " kann nicht erstellt werden.");
-  EXPECT_EQ(lastMessage().icon, tk::Icon::stop);
-  EXPECT_FALSE(recording());
+  const auto folder = startDirectory / "Messungen";
+  std::filesystem::create_directory(folder);
+  const std::string held = (startDirectory / "held.txt").string();
+  writeFile(held, "old\r\n");
+  const testsupport::FileHolder holder(held);  // as a spreadsheet holds it
+  struct Case {
+    std::string destination;
+    std::filesystem::path fallbackFolder;
+  } cases[] = {{(folder / "x.txt").string(), startDirectory}, {held, startDirectory}};
+  std::filesystem::remove(folder);  // meanwhile
+  for (const Case& c : cases) {
+    headless::clearMessages();
+    fMain->eDest.setText(c.destination);
+    startRecording();
+    device->send("\x01\xfe"s);
+    pollUntilReceived(TotalCount + 2);
+    fMain->bAbbrechen.click();
+    EXPECT_FALSE(recording());
+    ASSERT_EQ(headless::messages().size(), 2u) << c.destination;
+    EXPECT_EQ(headless::messages()[0].text,
+              "Datei " + c.destination + " kann nicht erstellt werden.");
+    const std::string& told = lastMessage().text;
+    ASSERT_TRUE(told.starts_with(kSavedInstead) && told.ends_with(" gespeichert.")) << told;
+    const std::string saved =
+        told.substr(kSavedInstead.size(), told.size() - kSavedInstead.size() - 13);
+    EXPECT_TRUE(std::regex_match(saved, std::regex(R"(.*_\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d\.txt)")))
+        << saved;
+    EXPECT_EQ(lastMessage().caption, "Information");
+    EXPECT_EQ(lastMessage().icon, tk::Icon::none);
+    EXPECT_EQ(std::filesystem::path(saved).parent_path(), c.fallbackFolder);
+    EXPECT_EQ(readFile(saved), "1\r\n254\r\n");
+  }
+  EXPECT_EQ(readFile(held), "old\r\n");
+  headless::clearMessages();
   fMain->eDest.setText("out.txt");  // relative to the current directory
   startRecording();
-  device->send("\x01"s);
-  pollUntilReceived(1);
   fMain->bAbbrechen.click();
-  EXPECT_EQ(output(), "1\r\n");
+  EXPECT_TRUE(headless::messages().empty());
+  EXPECT_EQ(output(), "");
+}
+
+TEST(FallbackPaths, StampTheNameWithTheStartInTheDestinationsFolderThenTheStartFolder) {
+  ::setenv("TZ", "UTC0", 1);
+  ::tzset();
+  const std::time_t started = 1'796'826'607;  // 2026-12-09 14:30:07 UTC
+  const testsupport::TempDir start;
+  const std::string here = start.path().string() + "/";
+  const testsupport::CurrentDir current(start.path());
+  struct Case {
+    std::string destination;
+    std::vector<std::string> paths;
+  } cases[] = {
+      {"log.txt", {here + "log_2026-12-09_14-30-07.txt"}},
+      {here + "data.csv", {here + "data_2026-12-09_14-30-07.csv"}},
+      {"/no/such/Messung",
+       {"/no/such/Messung_2026-12-09_14-30-07", here + "Messung_2026-12-09_14-30-07"}},
+      {"/no/such/", {"/no/such/log_2026-12-09_14-30-07.txt", here + "log_2026-12-09_14-30-07.txt"}},
+      {"", {here + "log_2026-12-09_14-30-07.txt"}},
+      {"sub/x.txt", {here + "sub/x_2026-12-09_14-30-07.txt", here + "x_2026-12-09_14-30-07.txt"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(fallbackPaths(c.destination, here, started), c.paths) << c.destination;
+  }
+}
+
+// The stop takes what the worker has queued since the last tick, so the count shown is the
+// count saved; the start takes what was waiting before the request as idle bytes.
+TEST_F(RecordingTest, ARecordingHoldsExactlyTheBytesOfItsTime) {
+  startWith(240);
+  device->send("xy"s);
+  waitUntilQueued();
+  startRecording();
+  EXPECT_EQ(TotalCount, 2);
+  EXPECT_EQ(fMain->lSchnittAct.text(), "COM-In:\t  )");
+  device->send("\x05\x06\x07"s);
+  waitUntilQueued();
+  fMain->bAbbrechen.click();
+  EXPECT_EQ(output(), "5\r\n6\r\n7\r\n");
+  EXPECT_NE(fMain->lTime.text().find("\t\t3 Zeichen"), std::string::npos) << fMain->lTime.text();
+  EXPECT_EQ(TotalCount, 5);
+}
+
+// A click or Enter that the system queued while a long save ran is delivered after it: it
+// must meet a disabled button, not start a recording that replaces the file just saved.
+TEST_F(RecordingTest, DatenHolenTakesInputAgainOnlyFromTheTickAfterAStop) {
+  startWith(240);
+  startRecording();
+  fMain->bAbbrechen.click();
+  EXPECT_FALSE(fMain->bHolen.enabled());
+  fMain->bHolen.click();
+  headless::pressEnter(*fMain);
+  headless::pressAccelerator(*fMain, 'd');
+  EXPECT_FALSE(recording());
+  EXPECT_EQ(device->receive(1, std::chrono::milliseconds(100)), "");
+  headless::advance(10);
+  EXPECT_TRUE(fMain->bHolen.enabled());
+  startRecording();
+  EXPECT_TRUE(recording());
 }
 
 TEST_F(RecordingTest, TheFileDialogSetsTheDestinationWithItsFullPath) {
