@@ -86,6 +86,40 @@ TEST_F(ReplaceFile, RefusesTargetsThatCannotBeCreated) {
   EXPECT_TRUE(fs::is_empty(dir.path() / "folder"));
 }
 
+// In a sticky folder anybody may write to (/tmp), a link planted by another user must not
+// make the save replace a file of ours; the kernel's own rule says whose links count there.
+TEST_F(ReplaceFile, FollowsLinksInSharedStickyFoldersOnlyAsTheKernelWould) {
+  constexpr uid_t us = 0, other = 65534;
+  if (::geteuid() != us) GTEST_SKIP() << "only root may give a link to another user";
+  struct Case {
+    const char* what;
+    mode_t folderMode;
+    uid_t folderOwner, linkOwner;
+    bool followed;
+  };
+  const Case cases[] = {{"another user's link", 01777, us, other, false},
+                        {"our own link", 01777, other, us, true},
+                        {"the folder owner's link", 01777, other, other, true},
+                        {"a folder that is not sticky", 0777, us, other, true}};
+  const std::string mine = dir.file("mine.txt");
+  const fs::path shared = dir.path() / "shared";
+  for (const Case& c : cases) {
+    writeFile(mine, kEarlier);
+    fs::remove_all(shared);
+    fs::create_directory(shared);
+    fs::create_symlink(mine, shared / "log.txt");
+    ASSERT_EQ(::chmod(shared.c_str(), c.folderMode), 0);
+    ASSERT_EQ(::chown(shared.c_str(), c.folderOwner, 0), 0);
+    ASSERT_EQ(::lchown((shared / "log.txt").c_str(), c.linkOwner, 0), 0);
+    const std::string link = (shared / "log.txt").string();
+    EXPECT_EQ(errorOf([&] { core::replaceFile(link, "1\r\n"); }),
+              c.followed ? "(no error)" : cannotCreate(link))
+        << c.what;
+    EXPECT_EQ(readFile(mine), c.followed ? "1\r\n" : kEarlier) << c.what;
+    EXPECT_TRUE(fs::is_symlink(shared / "log.txt")) << c.what;
+  }
+}
+
 // A file that another program holds open exclusively shows on Linux as an flock.
 TEST_F(ReplaceFile, RefusesFileLockedByAnotherProgramUntilReleased) {
   const std::string path = dir.file("Setup.txt");

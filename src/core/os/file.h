@@ -19,7 +19,9 @@ PathKind pathKind(const std::string& path);
 std::size_t nameStart(std::string_view path);
 
 // The path that a chain of symbolic links starting at `path` finally names, which need not
-// exist yet; `path` itself when it is no link. Empty when the chain cannot be followed.
+// exist yet; `path` itself when it is no link. Empty when the chain cannot be followed, or
+// where the system would refuse to follow a link (on Linux: one in a sticky folder that
+// anybody may write to, belonging neither to this user nor to the folder's owner).
 std::string resolveLinks(const std::string& path);
 
 // Whether this process may write the existing file `path`.

@@ -69,11 +69,24 @@ void copyPermissions(int fd, const std::string& model) {
   ::fchmod(fd, info.st_mode & 07777);
 }
 
-void syncDirectoryOf(const std::string& path) {
+std::string directoryOf(const std::string& path) {
   const std::size_t start = nameStart(path);
-  const std::string directory = start == 0 ? "." : path.substr(0, start);
-  const Descriptor fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return start == 0 ? "." : path.substr(0, start);
+}
+
+void syncDirectoryOf(const std::string& path) {
+  const Descriptor fd(::open(directoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (fd.get() >= 0) ::fsync(fd.get());
+}
+
+// The kernel's rule for folders where anybody may create files (/tmp, protected_symlinks):
+// a link there is followed only when it belongs to this user or to the folder's owner.
+// Otherwise another user could plant one that makes the save replace any of our files.
+bool mayFollow(const std::string& link, const struct stat& linkInfo) {
+  struct stat folder {};
+  if (::stat(directoryOf(link).c_str(), &folder) != 0) return false;
+  const bool sharedSticky = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+  return !sharedSticky || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == folder.st_uid;
 }
 
 }  // namespace
@@ -96,6 +109,7 @@ std::string resolveLinks(const std::string& path) {
   for (int hop = 0; hop < kMaxLinkHops; ++hop) {
     struct stat info {};
     if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+    if (!mayFollow(current, info)) return {};
     const auto target = readLink(current);
     if (!target) return {};
     current = target->starts_with('/') ? *target : current.substr(0, nameStart(current)) + *target;
