@@ -14,6 +14,7 @@
 #include "files.h"
 #include "pty_device.h"
 #include "serial/comm/relay.h"
+#include "serial/comm/uucp_lock.h"
 #include "serial/queues.h"
 #include "serial/sio.h"
 #include "support.h"
@@ -104,6 +105,8 @@ TEST_F(PortOnTerminal, APortOpenElsewhereCannotBeOpened) {
   ASSERT_EQ(serial_test::portMessages().size(), 1u);
   EXPECT_EQ(serial_test::portMessages()[0].text, "Schnittstelle nicht zu öffnen !");
   EXPECT_EQ(serial_test::portMessages()[0].caption, "COM1:");
+  EXPECT_EQ(testsupport::readFile(comm::lockFileFor("COM1")), serial_test::lockText(::getpid()))
+      << "the refused opens took the first one's lock";
 }
 
 TEST_F(PortOnTerminal, AnEntryThatIsNotATerminalOpensButItsStateCannotBeRead) {

@@ -1,5 +1,7 @@
 #include "support.h"
 
+#include <algorithm>
+
 #include "eventually.h"
 #include "serial/messages.h"
 #include "serial/queues.h"
@@ -44,6 +46,11 @@ std::vector<std::uint8_t> collectRx(std::size_t count) {
 
 void putTx(const std::vector<std::uint8_t>& bytes) {
   for (const std::uint8_t byte : bytes) TxPut(byte);
+}
+
+std::string lockText(long pid) {
+  const std::string digits = std::to_string(pid);
+  return std::string(10 - std::min<std::size_t>(10, digits.size()), ' ') + digits + "\n";
 }
 
 }  // namespace serial_test

@@ -31,4 +31,7 @@ class FreshProcess : public ::testing::Test {
 std::vector<std::uint8_t> collectRx(std::size_t count);
 void putTx(const std::vector<std::uint8_t>& bytes);
 
+// A UUCP lock file's usual content: the process ID space-padded to ten characters.
+std::string lockText(long pid);
+
 }  // namespace serial_test

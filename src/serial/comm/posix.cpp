@@ -1,6 +1,6 @@
 // The comm operations on POSIX terminals. Device names map to paths in device_path.cpp;
-// baud rates beyond the B constants go through linux_baud.cpp; other programs' UUCP lock
-// files are honoured in uucp_lock.cpp.
+// baud rates beyond the B constants go through linux_baud.cpp; UUCP lock files, other
+// programs' and our own, in uucp_lock.cpp.
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <thread>
 
 #include "serial/comm/comm.h"
@@ -113,15 +115,19 @@ bool applySettings(int fd, termios& settings, std::uint32_t rate) {
 
 class PosixComm final : public Comm {
  public:
+  // The lock file comes first, as with other terminal programs: whoever has it may open.
   Handle open(const std::string& deviceName) override {
     const std::string path = devicePath(deviceName);
-    if (path.empty() || lockedByAnotherProgram(path)) return invalidHandle;
+    const std::string lockFile = path.empty() ? std::string() : lockFileFor(path);
+    const LockClaim claim = lockFile.empty() ? LockClaim::noLock : claimLock(lockFile);
+    if (path.empty() || claim == LockClaim::heldByAnother) return invalidHandle;
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return invalidHandle;
-    if (!claimExclusively(fd)) {
-      ::close(fd);
+    if (fd < 0 || !claimExclusively(fd)) {
+      if (fd >= 0) ::close(fd);
+      if (claim == LockClaim::taken) releaseLock(lockFile);
       return invalidHandle;
     }
+    if (claim == LockClaim::taken) rememberLock(fd, lockFile);
     return fd;
   }
 
@@ -195,7 +201,31 @@ class PosixComm final : public Comm {
   }
 
   // Writes never stay in progress here, so there is nothing to cancel.
-  void close(Handle port, Transfer&) override { ::close(descriptor(port)); }
+  // The lock goes last, once the port is free for whoever takes it next.
+  void close(Handle port, Transfer&) override {
+    const std::string lockFile = forgetLock(descriptor(port));
+    ::close(descriptor(port));
+    if (!lockFile.empty()) releaseLock(lockFile);
+  }
+
+ private:
+  // The main thread opens the port, the worker closes and reopens it.
+  void rememberLock(int fd, const std::string& lockFile) {
+    const std::lock_guard guard(mutex_);
+    lockFiles_[fd] = lockFile;
+  }
+
+  std::string forgetLock(int fd) {
+    const std::lock_guard guard(mutex_);
+    const auto found = lockFiles_.find(fd);
+    if (found == lockFiles_.end()) return {};
+    std::string lockFile = std::move(found->second);
+    lockFiles_.erase(found);
+    return lockFile;
+  }
+
+  std::mutex mutex_;
+  std::map<int, std::string> lockFiles_;
 };
 
 }  // namespace
