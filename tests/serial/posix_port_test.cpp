@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 
@@ -147,8 +148,8 @@ class CountingComm final : public comm::Relay {
     Relay::sleepOneMs();
   }
   void close(comm::Handle p, comm::Transfer& t) override {
-    ++closes;
     Relay::close(p, t);
+    ++closes;
   }
 };
 
@@ -226,12 +227,15 @@ TEST_F(WorkerOnTerminal, AHeldLineStopsNeitherReceptionNorLosesTheHeldBytes) {
 // the next one.
 TEST_F(WorkerOnTerminal, AnUnpluggedDeviceIsClosedAtOnceAndUsedAgainWhenItIsBack) {
   ASSERT_EQ(OpenComPort(0, 115200), 1);
+  const std::string firstLock = comm::lockFileFor("COM1");
+  EXPECT_TRUE(std::filesystem::exists(firstLock));
   const Bytes before = counting(3000);
   terminal.send(before);
   EXPECT_EQ(collectRx(before.size()), before);
   terminal.unplug();
   ASSERT_TRUE(testsupport::eventually([&] { return port.closes == 1; }))
       << "the dead port was not closed";
+  EXPECT_FALSE(std::filesystem::exists(firstLock)) << "the closed port kept its lock file";
   TxPut(0x40);
   ASSERT_TRUE(morePasses(2));  // a whole pass since the request, before the device is back
   terminal.replugAs("COM1");
@@ -243,6 +247,7 @@ TEST_F(WorkerOnTerminal, AnUnpluggedDeviceIsClosedAtOnceAndUsedAgainWhenItIsBack
   const Bytes after = everyByteValue();
   terminal.send(after);
   EXPECT_EQ(collectRx(after.size()), after) << "nothing came through the replugged port";
+  EXPECT_EQ(testsupport::readFile(comm::lockFileFor("COM1")), serial_test::lockText(::getpid()));
   TxPut(0x41);
   EXPECT_EQ(terminal.receiveBytes(1), Bytes{0x41}) << "the request made while unplugged went out";
   EXPECT_TRUE(serial_test::portMessages().empty());
