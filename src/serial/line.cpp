@@ -8,8 +8,12 @@
 
 namespace sio {
 
-Line::Line(comm::Handle port, std::string deviceName, int baudRate, Clock clock)
-    : port_(port), clock_(clock), deviceName_(std::move(deviceName)), baudRate_(baudRate) {}
+Line::Line(Opened port, std::string deviceName, int baudRate, Clock clock)
+    : port_(port.handle),
+      closable_(port.configured),
+      clock_(clock),
+      deviceName_(std::move(deviceName)),
+      baudRate_(baudRate) {}
 
 void Line::pass(comm::Comm& layer) {
   if (port_ != comm::invalidHandle) {
@@ -78,7 +82,7 @@ void Line::dropQueued() {
 }
 
 bool Line::lostAfterFailure(comm::Comm& layer) {
-  if (!layer.gone(port_)) return false;
+  if (!closable_ || !layer.gone(port_)) return false;
   layer.close(port_, writes_);
   port_ = comm::invalidHandle;
   sendFrom_ = sendTo_ = 0;

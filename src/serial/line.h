@@ -15,6 +15,7 @@
 #include <string>
 
 #include "serial/comm/comm.h"
+#include "serial/opening.h"
 
 namespace sio {
 
@@ -24,8 +25,9 @@ class Line {
   using Clock = std::uint32_t (*)();
 
   // `port` as OpenComPort published it; reopening uses `deviceName` and `baudRate` and is
-  // paced by `clock`.
-  Line(comm::Handle port, std::string deviceName, int baudRate, Clock clock);
+  // paced by `clock`. A port that was not configured is never closed: it is no device that
+  // went away, but one that never worked as a serial port, and it stays ours for the run.
+  Line(Opened port, std::string deviceName, int baudRate, Clock clock);
 
   // One pass: receive what is waiting, at most comm::maxTransfer bytes, or else send.
   // While the device is gone, a pass empties TxQueue and tries to reopen the device, every
@@ -45,6 +47,7 @@ class Line {
   void reopenWhenDue(comm::Comm& layer);
 
   comm::Handle port_;  // invalid while the device is gone
+  bool closable_;      // whether a failure that finds the device gone closes the port
   Clock clock_;
   std::uint32_t lastAttemptMs_ = 0;
   std::string deviceName_;

@@ -62,6 +62,7 @@ int OpenComPort(int port, int baudRate) {
     return 0;
   }
   const char* failure = finish(layer, opened);
+  ComPortState.configured = opened.configured;
   // Only now may the worker see the port: configured, or as far as configuring got.
   ComPortState.handle.store(opened.handle, std::memory_order_release);
   if (failure) {

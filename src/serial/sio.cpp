@@ -27,7 +27,7 @@ void TSio::Execute() {
   if (SioStop != 0) return;
   std::string name;
   ComPortName(name);
-  sio::Line line(port, name, ComPortState.baudRate, RunClockMs);
+  sio::Line line({port, ComPortState.configured}, name, ComPortState.baudRate, RunClockMs);
   while (SioStop == 0) {
     comm::Comm& layer = comm::current();
     line.pass(layer);

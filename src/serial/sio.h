@@ -6,9 +6,10 @@
 //
 // Port failures are shown in a message box with the device name ("COM1:" ...) as caption,
 // and the opening is not retried; the worker is never stopped. Only a device that goes
-// away while open (a USB adapter unplugged) is handled quietly by the worker: it closes
-// the dead handle at once, so that the system frees the device's name, and opens the same
-// name again every 500 ms with the same steps, until the device is back. To the rest of
+// away while open (a USB adapter unplugged), on a port that was configured, is handled
+// quietly by the worker: it closes the dead handle at once, so that the system frees the
+// device's name, and opens the same name again every 500 ms with the same steps, until the
+// device is back; a port that could not be configured stays open for the run. To the rest of
 // the program the port stays open throughout; what it queues meanwhile is dropped, as a
 // failed write's bytes are.
 #pragma once
@@ -24,6 +25,9 @@ struct ComPortRecord {
   int baudRate = 0;    // as OpenComPort applied it; the worker reopens with it
   // Valid once OpenComPort has finished with the port; published with release ordering.
   std::atomic<comm::Handle> handle{comm::invalidHandle};
+  // Whether its line state could be read, published with the handle. A port that could not
+  // be configured is used as it is and never let go of, whatever its calls report.
+  bool configured = false;
   comm::Transfer transfer;  // the worker's, once the handle is published
 };
 

@@ -236,7 +236,7 @@ class LineOnFake : public ::testing::Test {
   std::size_t count(Op op) const { return countOf(fake.calls(), op); }
 
   Fake fake;
-  Line line{5, "COM1:", 9600, testClock};
+  Line line{{5, true}, "COM1:", 9600, testClock};
 };
 
 // Across the clock's wrap, so that the interval is measured as an unsigned difference.
@@ -279,6 +279,19 @@ TEST_F(LineOnFake, DropsWhatIsQueuedWhileTheDeviceIsGone) {
   TxPut(0x42);
   line.pass(fake);
   EXPECT_EQ(fake.writes(), std::vector<Bytes>{{0x42}});
+}
+
+// A port that opened but could not be configured is no device that went away: whatever its
+// calls report, it stays open and polled for the run, and nothing is opened in its place.
+TEST_F(LineOnFake, NeverLetsGoOfAPortThatWasNotConfigured) {
+  Line unconfigured{{5, false}, "COM1:", 9600, testClock};
+  unplug();
+  for (testNowMs = 0; testNowMs <= 2 * Line::reopenIntervalMs; testNowMs += 100) {
+    unconfigured.pass(fake);
+  }
+  EXPECT_EQ(count(Op::close), 0u);
+  EXPECT_EQ(count(Op::open), 0u);
+  EXPECT_EQ(count(Op::waitingBytes), 11u);
 }
 
 }  // namespace
