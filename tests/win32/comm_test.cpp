@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <span>
 #include <string>
@@ -16,8 +17,11 @@
 #include <utility>
 #include <vector>
 
+#include "import_patch.h"
 #include "port_peer.h"
 #include "serial/comm/comm.h"
+#include "serial/comm/relay.h"
+#include "serial/line.h"
 #include "serial/messages.h"
 #include "serial/queues.h"
 #include "serial/sio.h"
@@ -46,8 +50,12 @@ using Bytes = std::vector<std::uint8_t>;
 // software flow control swallows both and, after the XOFF, holds everything sent.
 const Bytes everyValueEndingInXoff = countingBytes(9 * 256 + 0x14);
 
+HANDLE native(comm::Handle handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
+
 HANDLE portHandle() {
-  return reinterpret_cast<HANDLE>(ComPortState.handle.load());
+  return native(ComPortState.handle.load());
 }
 
 class OnTheLine : public testing::Test {
@@ -172,6 +180,82 @@ TEST_F(PortOpening, ANameThatNamesNoDeviceFailsWithItsMessage) {
   EXPECT_EQ(ComPortState.handle.load(), comm::invalidHandle);
 }
 
+// A driver refuses a rate it cannot make, and then applies nothing of the line state; Wine
+// takes any rate on a terminal, so here SetCommState refuses the rate as such a driver does.
+// The line, left with XON/XOFF and canonical mode on, must become byte-transparent all the
+// same, and the refusal goes unreported.
+DWORD refusedRate = 0;
+int refusals = 0;
+
+BOOL WINAPI refusingSetCommState(HANDLE port, LPDCB line) {
+  if (line->BaudRate == refusedRate) {
+    ++refusals;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return test::systemFunction<decltype(&SetCommState)>("SetCommState")(port, line);
+}
+
+class RefusedRate : public OnTheLine, public testing::WithParamInterface<DWORD> {};
+
+TEST_P(RefusedRate, LeavesTheLineByteTransparentWithoutAMessage) {
+  refusedRate = GetParam();
+  const test::ImportPatch refusing("SetCommState", reinterpret_cast<void*>(&refusingSetCommState));
+  ASSERT_TRUE(refusing.applied());
+  test::PortPeer peer;
+  ASSERT_TRUE(peer.isOpen());
+  SioThread = new TSio(false);
+  EXPECT_EQ(OpenComPort(0, static_cast<int>(GetParam())), 1);
+  EXPECT_EQ(refusals, 1);
+  EXPECT_TRUE(messages().empty());
+  peer.send(everyValueEndingInXoff);
+  EXPECT_EQ(received(everyValueEndingInXoff.size()), everyValueEndingInXoff);
+  send({0x41});
+  EXPECT_EQ(peer.receive(1), Bytes{0x41});
+}
+
+INSTANTIATE_TEST_SUITE_P(ZeroAndAnOddRate, RefusedRate, testing::Values(0, 12345));
+
+// Counts what the worker does on the real layer.
+class CountingComm final : public comm::Relay {
+ public:
+  CountingComm() : Relay(comm::platform()) {}
+  std::atomic<int> opens{0};
+  std::atomic<int> closes{0};
+  std::atomic<std::uint32_t> sleeps{0};
+
+  comm::Handle open(const std::string& name) override {
+    ++opens;
+    return Relay::open(name);
+  }
+  void close(comm::Handle port, comm::Transfer& writes) override {
+    ++closes;
+    Relay::close(port, writes);
+  }
+  void sleepOneMs() override {
+    ++sleeps;
+    Relay::sleepOneMs();
+  }
+};
+
+// COM3 names a device that is missing: Wine opens a stand-in for it whose every comm call
+// fails, with an error that an unplugged adapter gives too. A port that could not be
+// configured is no device that went away: it stays open, the worker's, for the whole run.
+TEST_F(PortOpening, APortThatCannotBeConfiguredStaysOpenForTheRun) {
+  CountingComm layer;
+  comm::use(&layer);
+  SioThread = new TSio(false);
+  EXPECT_EQ(OpenComPort(2, 9600), 0);
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0].first, "Status nicht zu lesen !");
+  layer.sleeps = 0;
+  ASSERT_TRUE(eventually([&] { return layer.sleeps >= 2 * sio::Line::reopenIntervalMs; }));
+  EXPECT_EQ(layer.closes, 0);
+  EXPECT_EQ(layer.opens, 1);
+  DWORD flags = 0;
+  EXPECT_TRUE(GetHandleInformation(portHandle(), &flags));
+}
+
 // COM10 names the same terminal as COM1 (run-under-wine.sh). Windows finds a port above COM9
 // only in the device namespace; the name the user sees stays "COM10:".
 TEST_F(PortOpening, OpensAPortAboveCom9) {
@@ -185,8 +269,12 @@ TEST_F(PortOpening, OpensAPortAboveCom9) {
   EXPECT_EQ(peer.receive(1), Bytes{0x41});
 }
 
-// The comm layer by itself: what has arrived is counted and read in full, 0x00 and 0xFF too.
-TEST_F(CommLayer, CountsAndReadsTheWaitingBytes) {
+// The comm layer by itself: what has arrived is counted and read in full, 0x00 and 0xFF too,
+// also by a read that asks for more: it waits until its time-out is cancelled, and the bytes
+// it had taken from the port by then are reported.
+class Reading : public OnTheLine, public testing::WithParamInterface<std::uint32_t> {};
+
+TEST_P(Reading, CountsAndReadsTheWaitingBytes) {
   test::PortPeer peer;
   ASSERT_TRUE(peer.isOpen());
   comm::Comm& port = comm::platform();
@@ -200,24 +288,30 @@ TEST_F(CommLayer, CountsAndReadsTheWaitingBytes) {
   EXPECT_TRUE(eventually([&] { return port.waitingBytes(handle, waiting) && waiting == 5; }));
   Bytes buffer(1000);
   std::uint32_t count = 0;
-  ASSERT_TRUE(port.read(handle, transfer, std::span(buffer).first(waiting), count));
+  ASSERT_TRUE(port.read(handle, transfer, std::span(buffer).first(waiting + GetParam()), count));
   EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + count), sent);
 }
 
+INSTANTIATE_TEST_SUITE_P(AskingForWhatWaitsOrMore, Reading, testing::Values(0, 7));
+
 // A write goes out whole although its caller reuses its buffer at once, as the worker does
-// on its next pass.
+// on its next pass: the line holds the write (the driver's own XOFF state) while the buffer
+// is overwritten, and only then lets it go.
 TEST_F(CommLayer, AWriteSendsItsBytesWhateverBecomesOfTheCallersBuffer) {
   test::PortPeer peer;
   ASSERT_TRUE(peer.isOpen());
   comm::Comm& port = comm::platform();
   const comm::Handle handle = openTransparent(port);
   ASSERT_NE(handle, comm::invalidHandle);
+  ASSERT_TRUE(EscapeCommFunction(native(handle), SETXOFF));
   comm::Transfer transfer;
   Bytes buffer = countingBytes(1000);
   std::uint32_t taken = 0;
   ASSERT_TRUE(port.write(handle, transfer, buffer, taken));
   EXPECT_EQ(taken, 1000u);
   std::fill(buffer.begin(), buffer.end(), 0x55);
+  ASSERT_EQ(peer.waiting(), 0u) << "the line did not hold the write";
+  ASSERT_TRUE(EscapeCommFunction(native(handle), SETXON));
   ASSERT_TRUE(writeAll(port, handle, transfer, Bytes(10, 0x55)));
   Bytes expected = countingBytes(1000);
   expected.insert(expected.end(), 10, 0x55);
@@ -232,7 +326,7 @@ TEST_F(CommLayer, ClosesAGonePortWithAWriteInProgressAndServesTheNextOne) {
   ASSERT_NE(handle, comm::invalidHandle);
   EXPECT_FALSE(port.gone(handle));
   comm::Transfer writes;
-  ASSERT_TRUE(EscapeCommFunction(reinterpret_cast<HANDLE>(handle), SETXOFF));
+  ASSERT_TRUE(EscapeCommFunction(native(handle), SETXOFF));
   std::uint32_t taken = 0;
   ASSERT_TRUE(port.write(handle, writes, countingBytes(1000), taken));
   ASSERT_TRUE(port.write(handle, writes, countingBytes(10), taken));

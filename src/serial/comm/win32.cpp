@@ -3,7 +3,9 @@
 //
 // A write never waits for the line: it goes from the transfer record's own copy of its
 // bytes, and the worker comes back to the record on later passes. Reads use a record of
-// their own, so a write the line holds up never holds up reception.
+// their own, so a write the line holds up never holds up reception, and they too go into
+// their record's bytes before the caller's buffer: whatever the system does with a transfer
+// after the call has given up on it touches only its record.
 #include <windows.h>
 // after windows.h, which it needs
 #include <mmsystem.h>
@@ -22,25 +24,36 @@ namespace comm {
 
 namespace {
 
-// What a Transfer keeps on Windows: the OVERLAPPED, and for a write the bytes it carries.
-// copy[sentTo, copyEnd) has not gone out yet; `pending` while the port still works on it.
+// What a Transfer keeps on Windows: the OVERLAPPED, and the bytes the transfer carries, so
+// that the system never reads or writes the caller's buffer after the call has returned.
+// For a write, bytes[sentTo, copyEnd) has not gone out yet; `pending` while the port still
+// works on it.
 struct TransferState {
   OVERLAPPED overlapped;
   bool pending;
   DWORD sentTo;
   DWORD copyEnd;
-  std::array<std::uint8_t, maxTransfer> copy;
+  std::array<std::uint8_t, maxTransfer> bytes;
+};
+
+// A transfer's state lives in its record, until a cancelled transfer does not end: the
+// system may then still write into that state, so it is left to the system and the
+// transfer goes on with a replacement, never freed for the same reason.
+struct Record {
+  bool ownRetired;
+  TransferState* replacement;  // null while the own state serves, or if none could be made
+  TransferState own;
 };
 
 static_assert(sizeof(DCB) <= sizeof(LineState{}.platform));
-static_assert(sizeof(TransferState) <= sizeof(Transfer{}.platform));
-static_assert(alignof(TransferState) <= alignof(std::max_align_t));
+static_assert(sizeof(Record) <= sizeof(Transfer{}.platform));
+static_assert(alignof(Record) <= alignof(std::max_align_t));
 
 // How long a read of bytes already waiting may take before it is given up.
 constexpr DWORD readWaitMs = 1000;
 
-// How long closing waits for a cancelled write to let go of its record. Drivers complete a
-// cancelled write at once; this only keeps a hung driver from hanging the worker.
+// How long a cancelled transfer may take to end. Drivers end one at once; this only keeps a
+// hung driver from hanging the worker.
 constexpr DWORD cancelWaitMs = 1000;
 
 HANDLE nativeHandle(Handle port) {
@@ -51,8 +64,23 @@ HANDLE nativeEvent(const Transfer& transfer) {
   return reinterpret_cast<HANDLE>(transfer.event);
 }
 
-TransferState& stateOf(Transfer& transfer) {
-  return *std::launder(reinterpret_cast<TransferState*>(transfer.platform.data()));
+Record& recordOf(Transfer& transfer) {
+  return *std::launder(reinterpret_cast<Record*>(transfer.platform.data()));
+}
+
+// Null once the record has been retired and no replacement could be made.
+TransferState* stateOf(Transfer& transfer) {
+  Record& record = recordOf(transfer);
+  return record.ownRetired ? record.replacement : &record.own;
+}
+
+// Gives up a state that a cancelled transfer still holds. Its event stays with it, as the
+// system signals it when it is done; the transfer is given a new one when next used.
+void retire(Transfer& transfer) {
+  Record& record = recordOf(transfer);
+  record.ownRetired = true;
+  record.replacement = new (std::nothrow) TransferState{};
+  transfer.event = noEvent;
 }
 
 Event newEvent() {
@@ -67,8 +95,8 @@ bool hasEvent(Transfer& transfer) {
 }
 
 // The record as a new transfer sees it: all zero but the completion event.
-OVERLAPPED& freshOverlapped(Transfer& transfer) {
-  OVERLAPPED& overlapped = stateOf(transfer).overlapped;
+OVERLAPPED& freshOverlapped(Transfer& transfer, TransferState& state) {
+  OVERLAPPED& overlapped = state.overlapped;
   overlapped = OVERLAPPED{};
   overlapped.hEvent = nativeEvent(transfer);
   return overlapped;
@@ -123,11 +151,10 @@ void noteWritten(TransferState& state, DWORD written) {
 }
 
 // Starts the write of what the record's copy still holds. False only when the port refused.
-bool startWrite(HANDLE port, Transfer& transfer) {
-  TransferState& state = stateOf(transfer);
-  OVERLAPPED& overlapped = freshOverlapped(transfer);
+bool startWrite(HANDLE port, Transfer& transfer, TransferState& state) {
+  OVERLAPPED& overlapped = freshOverlapped(transfer, state);
   const DWORD length = state.copyEnd - state.sentTo;
-  if (WriteFile(port, state.copy.data() + state.sentTo, length, nullptr, &overlapped)) {
+  if (WriteFile(port, state.bytes.data() + state.sentTo, length, nullptr, &overlapped)) {
     DWORD written = 0;
     writeCompleted(port, overlapped, written);
     noteWritten(state, written);
@@ -158,14 +185,34 @@ bool earlierWriteDone(HANDLE port, TransferState& state, bool& failed) {
   return true;
 }
 
+// Whether a transfer has ended within `ms`, however it ended; false while the system still
+// has it. GetOverlappedResultEx waits the same way, but came only with Windows 8.
+bool endsWithin(HANDLE port, OVERLAPPED& overlapped, DWORD ms) {
+  WaitForSingleObject(overlapped.hEvent, ms);
+  DWORD count = 0;
+  return GetOverlappedResult(port, &overlapped, &count, FALSE) ||
+         GetLastError() != ERROR_IO_INCOMPLETE;
+}
+
+enum class ReadEnd { delivered, failed, stuck };
+
 // Waits for a read that has started. It asks only for bytes already waiting, so it completes
 // at once; one that does not (under Wine, a read started just as the terminal hung up stays
-// pending for ever) is cancelled, and what it had read by then is still reported.
-bool readResult(HANDLE port, OVERLAPPED& overlapped, DWORD& count) {
-  if (WaitForSingleObject(overlapped.hEvent, readWaitMs) == WAIT_TIMEOUT) {
-    CancelIoEx(port, &overlapped);
+// pending for ever; a read asks for more than has come) is cancelled. The bytes it had taken
+// by then are gone from the port, and its OVERLAPPED still counts them (the "number of bytes
+// actually transferred" of Microsoft's GetOverlappedResult documentation; Wine keeps it so),
+// so they are delivered. A read that does not even end once cancelled is `stuck`.
+ReadEnd awaitRead(HANDLE port, OVERLAPPED& overlapped, DWORD& count) {
+  if (GetOverlappedResult(port, &overlapped, &count, FALSE)) return ReadEnd::delivered;
+  if (GetLastError() == ERROR_IO_INCOMPLETE) {
+    if (!endsWithin(port, overlapped, readWaitMs)) {
+      CancelIoEx(port, &overlapped);
+      if (!endsWithin(port, overlapped, cancelWaitMs)) return ReadEnd::stuck;
+    }
+    if (GetOverlappedResult(port, &overlapped, &count, FALSE)) return ReadEnd::delivered;
   }
-  return GetOverlappedResult(port, &overlapped, &count, TRUE) != FALSE;
+  count = static_cast<DWORD>(overlapped.InternalHigh);
+  return count > 0 ? ReadEnd::delivered : ReadEnd::failed;
 }
 
 // What the comm calls report once the device behind an open port has gone. The drivers of
@@ -214,11 +261,20 @@ class Win32Comm final : public Comm {
   bool setLineState(Handle port, const LineState& state) override {
     DCB dcb{};
     std::memcpy(&dcb, state.platform.data(), sizeof dcb);
+    const DWORD portRate = dcb.BaudRate;
     dcb.BaudRate = state.baudRate;
     dcb.ByteSize = state.byteSize;
     dcb.StopBits = state.stopBits;
     makeTransparent(dcb);
-    return SetCommState(nativeHandle(port), &dcb) != FALSE;
+    if (SetCommState(nativeHandle(port), &dcb)) return true;
+    // A driver refuses a rate it cannot make (0, an odd rate typed in): the call fails
+    // (Microsoft's SetCommState documentation), and nothing says how much of the record it
+    // applied. The line must be byte-transparent all the same, so the record goes again with
+    // the rate the port had; the refusal is still reported. Wine takes every rate on a
+    // terminal, so only a test that refuses the rate itself shows this.
+    dcb.BaudRate = portRate;
+    SetCommState(nativeHandle(port), &dcb);
+    return false;
   }
 
   Event createEvent() override { return newEvent(); }
@@ -234,16 +290,27 @@ class Win32Comm final : public Comm {
   bool read(Handle port, Transfer& transfer, std::span<std::uint8_t> buffer,
             std::uint32_t& count) override {
     count = 0;
-    if (!hasEvent(transfer)) return false;
-    OVERLAPPED& overlapped = freshOverlapped(transfer);
+    TransferState* state = stateOf(transfer);
+    if (!state || !hasEvent(transfer)) return false;
+    OVERLAPPED& overlapped = freshOverlapped(transfer, *state);
     const HANDLE handle = nativeHandle(port);
-    DWORD got = 0;
-    if (!ReadFile(handle, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, &overlapped) &&
+    const auto size = static_cast<DWORD>(std::min(buffer.size(), state->bytes.size()));
+    if (!ReadFile(handle, state->bytes.data(), size, nullptr, &overlapped) &&
         GetLastError() != ERROR_IO_PENDING) {
       return false;
     }
-    if (!readResult(handle, overlapped, got)) return false;
-    count = std::min<std::uint32_t>(got, static_cast<std::uint32_t>(buffer.size()));
+    DWORD got = 0;
+    switch (awaitRead(handle, overlapped, got)) {
+      case ReadEnd::delivered:
+        break;
+      case ReadEnd::failed:
+        return false;
+      case ReadEnd::stuck:
+        retire(transfer);
+        return false;
+    }
+    count = std::min<std::uint32_t>(got, size);
+    std::copy_n(state->bytes.begin(), count, buffer.begin());
     return true;
   }
 
@@ -252,22 +319,23 @@ class Win32Comm final : public Comm {
   bool write(Handle port, Transfer& transfer, std::span<const std::uint8_t> bytes,
              std::uint32_t& taken) override {
     taken = 0;
-    if (!hasEvent(transfer)) return false;
+    TransferState* current = stateOf(transfer);
+    if (!current || !hasEvent(transfer)) return false;
     const HANDLE handle = nativeHandle(port);
-    TransferState& state = stateOf(transfer);
+    TransferState& state = *current;
     bool failed = false;
     if (!earlierWriteDone(handle, state, failed)) return true;
     if (failed) return false;
     if (state.sentTo < state.copyEnd) {
-      if (!startWrite(handle, transfer)) return false;
+      if (!startWrite(handle, transfer, state)) return false;
       if (state.pending || state.sentTo < state.copyEnd) return true;
     }
-    const std::size_t count = std::min(bytes.size(), state.copy.size());
-    std::copy_n(bytes.begin(), count, state.copy.begin());
+    const std::size_t count = std::min(bytes.size(), state.bytes.size());
+    std::copy_n(bytes.begin(), count, state.bytes.begin());
     state.sentTo = 0;
     state.copyEnd = static_cast<DWORD>(count);
     taken = static_cast<std::uint32_t>(count);
-    return count == 0 || startWrite(handle, transfer);
+    return count == 0 || startWrite(handle, transfer, state);
   }
 
   void sleepOneMs() override {
@@ -289,17 +357,26 @@ class Win32Comm final : public Comm {
     return meansGone(GetLastError());
   }
 
-  // Closing the handle cancels its transfers too, but the record may be used again only
-  // once the system has let go of it, which the signalled event tells.
+  // The record may serve the next port only once the system has let go of it: a cancelled
+  // write ends at once with every driver that honours cancellation (Microsoft's "Canceling
+  // Pending I/O Operations": cancel, then wait for the transfer's end). One that does not end
+  // could still write its status into the record, so the record is retired instead. Wine
+  // ends a cancelled transfer at once and cannot show that case.
   void close(Handle port, Transfer& writes) override {
     const HANDLE handle = nativeHandle(port);
-    TransferState& state = stateOf(writes);
-    if (state.pending) CancelIoEx(handle, &state.overlapped);
+    TransferState* state = stateOf(writes);
+    if (state && state->pending) {
+      CancelIoEx(handle, &state->overlapped);
+      if (!endsWithin(handle, state->overlapped, cancelWaitMs)) {
+        retire(writes);
+        state = stateOf(writes);
+      }
+    }
     CloseHandle(handle);
-    if (state.pending) WaitForSingleObject(nativeEvent(writes), cancelWaitMs);
-    state.pending = false;
-    state.sentTo = 0;
-    state.copyEnd = 0;
+    if (!state) return;
+    state->pending = false;
+    state->sentTo = 0;
+    state->copyEnd = 0;
   }
 };
 
