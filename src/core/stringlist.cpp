@@ -101,11 +101,11 @@ void StringList::appendLinesOf(std::string_view text) {
   }
 }
 
+// In one piece: where the platform chooses the file's text form, it chooses for all lines.
 void StringList::saveToFile(const std::string& path) const {
-  std::vector<std::string_view> pieces;
-  pieces.reserve(chunks_.size());
-  for (const Chunk& chunk : chunks_) pieces.emplace_back(chunk.bytes.get(), chunk.used);
-  replaceFile(path, pieces);
+  std::string text;
+  for (const Chunk& chunk : chunks_) text.append(chunk.bytes.get(), chunk.used);
+  replaceFile(path, text);
 }
 
 std::size_t StringList::reservedBytes() const {

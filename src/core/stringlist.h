@@ -2,8 +2,9 @@
 //
 // Lines are stored as they will be saved, each followed by CR LF, in text chunks that are
 // filled one after another and never move, with a 32-bit end per line, so that a file of
-// millions of lines loads without a pause to copy what is stored. Saving writes the chunks
-// as they are. Text is never transcoded: the bytes of a line go in and come out unchanged.
+// millions of lines loads without a pause to copy what is stored. Saving hands the chunks'
+// bytes to the file as one text. The list never transcodes: the bytes of a line go in and
+// come out unchanged (on Windows the file calls convert between UTF-8 and the file's form).
 #pragma once
 
 #include <cstdint>

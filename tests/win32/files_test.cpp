@@ -1,8 +1,9 @@
 // Files on Windows: the settings file keeps its ANSI text byte for byte through a whole
-// start-up and close of the real windows; the program's UTF-8 names reach the file system
-// as UTF-16; a file held open by another program is neither read nor replaced, while a
-// brief hold (a virus scanner, an indexer) is waited out; a target that fits the path limit
-// is saved although its temporary name does not fit.
+// start-up and close of the real windows, and a name the code page cannot hold in UTF-8;
+// the program's UTF-8 names reach the file system as UTF-16; a file held open by another
+// program is neither read nor replaced, while a brief hold (a virus scanner, an indexer) is
+// waited out; a target that fits the path limit is saved although its temporary name does
+// not fit.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -35,11 +36,11 @@ void writeBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-std::string ansi(const std::wstring& text) {
-  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+std::string inCodePage(UINT codePage, const std::wstring& text) {
+  const int length = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
                                          nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length,
+  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length,
                       nullptr, nullptr);
   return bytes;
 }
@@ -68,24 +69,48 @@ class InFolder : public testing::Test {
   fs::path previous_;
 };
 
-using SettingsFile = InFolder;
+// A destination and the form Setup.txt keeps it in: the ANSI code page (1252 here) where it
+// holds every character, byte for byte as ever; otherwise the whole file in UTF-8 behind a
+// byte-order mark, also where the name is long enough to be stored apart from the numbers.
+struct Destination {
+  const char* label;
+  std::wstring name;
+  bool inUtf8;
+};
 
-TEST_F(SettingsFile, KeepsItsAnsiTextByteForByteThroughStartUpAndClose) {
+void PrintTo(const Destination& destination, std::ostream* out) {
+  *out << destination.label;
+}
+
+class SettingsFile : public InFolder, public testing::WithParamInterface<Destination> {};
+
+TEST_P(SettingsFile, KeepsTheDestinationByteForByteThroughStartUpAndClose) {
   // ComPort -1 names no device, so the start-up opens no port.
-  const std::string settings =
-      "20\r\n30\r\n500\r\n300\r\n40\r\n50\r\n480\r\n260\r\n-1\r\n9600\r\n"
-      "240\r\n" +
-      ansi(L"Messung Größe ÄÖÜ.txt") + "\r\n";
+  const std::string numbers =
+      "20\r\n30\r\n500\r\n300\r\n40\r\n50\r\n480\r\n260\r\n-1\r\n9600\r\n240\r\n";
+  const std::wstring& name = GetParam().name;
+  const std::string settings = GetParam().inUtf8
+                                   ? "\xEF\xBB\xBF" + numbers + inCodePage(CP_UTF8, name) + "\r\n"
+                                   : numbers + inCodePage(CP_ACP, name) + "\r\n";
   writeBytes(folder_ / "Setup.txt", settings);
   fMain = new TfMain;
   fSetup = new TfSetup;
   const std::u8string path = (fs::current_path() / "Setup.txt").u8string();
   EXPECT_EQ(SetupFileName, std::string(path.begin(), path.end()));
   tk::headless::advance(1);  // the deferred start-up
-  EXPECT_EQ(fMain->eDest.text(), "Messung Größe ÄÖÜ.txt");
+  EXPECT_EQ(fMain->eDest.text(), inCodePage(CP_UTF8, name));
   fMain->FormClose();
   EXPECT_EQ(fileBytes(folder_ / "Setup.txt"), settings);
 }
+
+INSTANTIATE_TEST_SUITE_P(Names, SettingsFile,
+                         testing::Values(Destination{"Ansi", L"Messung Größe ÄÖÜ.txt", false},
+                                         Destination{"Utf8", L"Łódź.txt", true},
+                                         Destination{"Utf8Long",
+                                                     L"C:\\Messungen\\Łódź\\" +
+                                                         std::wstring(300, L'x') + L".txt",
+                                                     true}),
+                         [](const auto& param) { return std::string(param.param.label); });
 
 TEST_F(InFolder, ARecordingUnderAGermanNameLandsUnderThatName) {
   core::StringList lines;

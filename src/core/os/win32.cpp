@@ -5,7 +5,10 @@
 // settings; the program's own text is UTF-8. So text is converted here, where it meets the
 // file. Numbers and line ends are ASCII, the same in both, so only text a user typed (a
 // destination name with German letters) changes form, and a file written and read back
-// gives the same text. Bytes that are no UTF-8 text are written as they are.
+// gives the same text. Bytes that are no UTF-8 text are written as they are. A name the code
+// page cannot hold exactly would come back as another name (a look-alike, or "?"), so a file
+// with such text is written as UTF-8 behind a byte-order mark, and a file that begins with
+// the mark is read as UTF-8.
 #include <windows.h>
 
 #include <algorithm>
@@ -51,16 +54,45 @@ bool isAscii(std::string_view text) {
                      [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// A character that the code page lacks becomes its default character ("?").
-std::string ansiFromUtf8(std::string_view text) {
-  if (isAscii(text) || text.size() > kLargestConversion) return std::string(text);
-  const std::wstring wide = toWide(CP_UTF8, text, MB_ERR_INVALID_CHARS);
-  return wide.empty() ? std::string(text) : fromWide(CP_ACP, wide);
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// The text in the ANSI code page, or nothing where the code page lacks one of its characters:
+// best fit is off, so no look-alike stands in unnoticed.
+std::optional<std::string> exactAnsi(std::wstring_view wide) {
+  // A code page of UTF-8 holds everything, and takes no default-character question.
+  if (GetACP() == CP_UTF8) return fromWide(CP_UTF8, wide);
+  const int size = clampedSize(wide.size());
+  const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr,
+                                         0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(std::max(length, 0)), '\0');
+  BOOL usedDefault = FALSE;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, text.data(), length, nullptr,
+                      &usedDefault);
+  if (usedDefault) return std::nullopt;
+  return text;
 }
 
-std::string utf8FromAnsi(std::string_view text) {
+// What stands for `text` in a file: in the ANSI code page where it holds every character,
+// otherwise UTF-8 behind the mark, which only the start of a file can carry (nothing, then,
+// for text further on).
+std::optional<std::string> storedText(std::string_view text, bool beginsFile) {
+  if (isAscii(text) || text.size() > kLargestConversion) return std::string(text);
+  const std::wstring wide = toWide(CP_UTF8, text, MB_ERR_INVALID_CHARS);
+  if (wide.empty()) return std::string(text);
+  if (std::optional<std::string> ansi = exactAnsi(wide)) return ansi;
+  if (!beginsFile) return std::nullopt;
+  return std::string(kUtf8Mark) + std::string(text);
+}
+
+std::string utf8FromFile(std::string_view text) {
+  if (text.starts_with(kUtf8Mark)) return std::string(text.substr(kUtf8Mark.size()));
   if (isAscii(text) || text.size() > kLargestConversion) return std::string(text);
   return fromWide(CP_UTF8, toWide(CP_ACP, text));
+}
+
+bool atFileStart(HANDLE file) {
+  LARGE_INTEGER position{};
+  return SetFilePointerEx(file, LARGE_INTEGER{}, &position, FILE_CURRENT) && position.QuadPart == 0;
 }
 
 class Handle {
@@ -205,7 +237,7 @@ std::optional<std::string> readText(const std::string& path) {
   if (!file.isOpen()) return std::nullopt;
   const std::optional<std::string> text = readUntilNul(file.get());
   if (!text) return std::nullopt;
-  return utf8FromAnsi(*text);
+  return utf8FromFile(*text);
 }
 
 CreateOutcome OutputFile::createNew(const std::string& path, const std::string&, OutputFile& file) {
@@ -225,16 +257,17 @@ OutputFile OutputFile::openDevice(const std::string& path) {
   return OutputFile(reinterpret_cast<std::intptr_t>(handle));
 }
 
-// The string list hands its text over in whole lines, so no character is split between two
-// writes.
+// The string list hands its text over in one piece, so that its form is chosen for the whole
+// file. Text that only UTF-8 holds fails where it does not begin the file.
 bool OutputFile::write(std::string_view text) {
-  const std::string ansi = ansiFromUtf8(text);
-  std::string_view bytes = ansi;
+  const HANDLE file = reinterpret_cast<HANDLE>(handle_);
+  const std::optional<std::string> stored = storedText(text, !isAscii(text) && atFileStart(file));
+  if (!stored) return false;
+  std::string_view bytes = *stored;
   while (!bytes.empty()) {
     const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kLargestWrite));
     DWORD written = 0;
-    if (!WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data(), size, &written, nullptr) ||
-        written == 0) {
+    if (!WriteFile(file, bytes.data(), size, &written, nullptr) || written == 0) {
       return false;
     }
     bytes.remove_prefix(written);
