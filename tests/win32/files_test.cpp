@@ -16,6 +16,7 @@
 #include "core/error.h"
 #include "core/os/file.h"
 #include "core/stringlist.h"
+#include "import_patch.h"
 #include "serial/sio.h"
 #include "toolkit/headless/headless.h"
 #include "windows/Main.h"
@@ -197,19 +198,80 @@ TEST_F(InFolder, ASaveWaitsForABriefHoldToEnd) {
   EXPECT_EQ(filesInFolder(), 1u);
 }
 
-// The temporary file's name is longer than the target's, so it alone is past MAX_PATH.
-TEST_F(InFolder, ATargetThatJustFitsThePathLimitIsSaved) {
+// Windows without long paths refuses a path whose full form has MAX_PATH characters or more,
+// unless it comes in the \\?\ form; Wine takes any. While a WindowsPathLimit lives, the
+// file calls the program makes refuse such a path as Windows does.
+bool pastThePathLimit(LPCWSTR path) {
+  if (std::wstring_view(path).starts_with(L"\\\\?\\")) return false;
+  return GetFullPathNameW(path, 0, nullptr, nullptr) > MAX_PATH;  // the count holds the NUL
+}
+
+template <class Result>
+Result refused(Result result) {
+  SetLastError(ERROR_PATH_NOT_FOUND);
+  return result;
+}
+
+HANDLE WINAPI limitedCreateFileW(LPCWSTR path, DWORD access, DWORD share,
+                                 LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                                 HANDLE model) {
+  if (pastThePathLimit(path)) return refused(INVALID_HANDLE_VALUE);
+  return test::systemFunction<decltype(&CreateFileW)>("CreateFileW")(path, access, share, security,
+                                                                     disposition, flags, model);
+}
+
+DWORD WINAPI limitedGetFileAttributesW(LPCWSTR path) {
+  if (pastThePathLimit(path)) return refused<DWORD>(INVALID_FILE_ATTRIBUTES);
+  return test::systemFunction<decltype(&GetFileAttributesW)>("GetFileAttributesW")(path);
+}
+
+BOOL WINAPI limitedMoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
+  if (pastThePathLimit(from) || pastThePathLimit(to)) return refused<BOOL>(FALSE);
+  return test::systemFunction<decltype(&MoveFileExW)>("MoveFileExW")(from, to, flags);
+}
+
+BOOL WINAPI limitedDeleteFileW(LPCWSTR path) {
+  if (pastThePathLimit(path)) return refused<BOOL>(FALSE);
+  return test::systemFunction<decltype(&DeleteFileW)>("DeleteFileW")(path);
+}
+
+class WindowsPathLimit {
+ public:
+  bool applied() const {
+    return create_.applied() && attributes_.applied() && move_.applied() && remove_.applied();
+  }
+
+ private:
+  test::ImportPatch create_{"CreateFileW", reinterpret_cast<void*>(&limitedCreateFileW)};
+  test::ImportPatch attributes_{"GetFileAttributesW",
+                                reinterpret_cast<void*>(&limitedGetFileAttributesW)};
+  test::ImportPatch move_{"MoveFileExW", reinterpret_cast<void*>(&limitedMoveFileExW)};
+  test::ImportPatch remove_{"DeleteFileW", reinterpret_cast<void*>(&limitedDeleteFileW)};
+};
+
+// A target whose full path just fits the limit, named in full or relative to a deep current
+// folder: the temporary name beside it is the longer one, past the limit, and the save works
+// all the same, for a new file and for one replaced.
+class PathLimit : public InFolder, public testing::WithParamInterface<bool> {};
+
+TEST_P(PathLimit, ATargetThatJustFitsIsSaved) {
   const std::size_t room = MAX_PATH - (folder_ / "x" / "log.txt").native().size();
-  const fs::path target = folder_ / std::wstring(room, L'x') / "log.txt";
+  const fs::path deep = folder_ / std::wstring(room, L'x');
+  const fs::path target = deep / "log.txt";
   ASSERT_EQ(target.native().size(), MAX_PATH - 1u);
-  fs::create_directory(target.parent_path());
-  const std::u8string name = target.u8string();
+  fs::create_directory(deep);
+  fs::current_path(deep);
+  const std::u8string full = target.u8string();
+  const std::string name = GetParam() ? "log.txt" : std::string(full.begin(), full.end());
+  const WindowsPathLimit limit;
+  ASSERT_TRUE(limit.applied());
   for (const char* content : {"1\r\n", "2\r\n"}) {  // a new file, then one replaced
-    EXPECT_EQ(errorOf([&] { core::replaceFile(std::string(name.begin(), name.end()), content); }),
-              "no error");
+    EXPECT_EQ(errorOf([&] { core::replaceFile(name, content); }), "no error");
     EXPECT_EQ(fileBytes(target), content);
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(target.parent_path()), {}), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(deep), {}), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(NamedInFullOrRelative, PathLimit, testing::Bool());
 
 }  // namespace

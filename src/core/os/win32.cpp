@@ -123,17 +123,17 @@ std::wstring fullPathOf(const std::wstring& path) {
   return full;
 }
 
-// A path of MAX_PATH characters or more goes to the wide calls in its \\?\ form, which they
-// take up to 32,767 characters long ("Maximum Path Length Limitation" in Microsoft's file
-// naming documentation): so the temporary name beside a target that fits never fails for
-// being the longer one. That form skips Windows' path normalization, so it is made from the
-// full path, which is normalized already. Wine takes long paths anyway and cannot show this.
+// A path whose full form has MAX_PATH characters or more goes to the wide calls in the
+// \\?\ form, which they take up to 32,767 characters long ("Maximum Path Length Limitation"
+// in Microsoft's file naming documentation): so the temporary name beside a target that fits
+// never fails for being the longer one. The limit applies to the full path, which a relative
+// name in a deep current folder can pass while the name itself is short. The \\?\ form skips
+// Windows' path normalization, so it is made from the full path, which is normalized already.
 std::wstring filePath(const std::string& path) {
   const std::wstring wide = widen(path);
-  const bool prefixed = wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\");
-  if (wide.size() < MAX_PATH || prefixed) return wide;
+  if (wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\")) return wide;
   const std::wstring full = fullPathOf(wide);
-  if (full.empty()) return wide;
+  if (full.size() < MAX_PATH) return wide;
   if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
 }
