@@ -55,8 +55,8 @@ inline constexpr std::size_t maxTransfer = 1000;
 // The record of a transfer, like an OVERLAPPED: all zero but the completion event.
 // `platform` is room for what a platform keeps of a transfer still in progress; on
 // Windows, the transfer's own copy of its bytes, so that the caller's buffer is free at
-// once. The system may use a record that a transfer left behind, so it must live as long
-// as the process (the worker's records do).
+// once. A transfer the system never ended keeps using its record, so a record must outlive
+// its port's transfers; the worker's live as long as the process.
 struct Transfer {
   Event event = noEvent;
   alignas(std::max_align_t) std::array<std::byte, 128 + maxTransfer> platform{};
