@@ -56,15 +56,16 @@ bool isAscii(std::string_view text) {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-// The text in the ANSI code page, or nothing where the code page lacks one of its characters:
-// best fit is off, so no look-alike stands in unnoticed.
+// The text in the ANSI code page, or nothing where the code page lacks one of its characters
+// (or the conversion fails): best fit is off, so no look-alike stands in unnoticed.
 std::optional<std::string> exactAnsi(std::wstring_view wide) {
   // A code page of UTF-8 holds everything, and takes no default-character question.
   if (GetACP() == CP_UTF8) return fromWide(CP_UTF8, wide);
   const int size = clampedSize(wide.size());
   const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr,
                                          0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(std::max(length, 0)), '\0');
+  if (length <= 0) return std::nullopt;
+  std::string text(static_cast<std::size_t>(length), '\0');
   BOOL usedDefault = FALSE;
   WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, text.data(), length, nullptr,
                       &usedDefault);
