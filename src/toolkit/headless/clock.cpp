@@ -81,8 +81,13 @@ void runRealTime(int ms) {
   auto elapsed = [&] {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
   };
+  // A thread held up by a busy machine may wake after the end: the clock still stops there.
+  auto catchUp = [&] {
+    const std::int64_t target = base + std::min<std::int64_t>(elapsed(), ms);
+    advance(static_cast<int>(std::max<std::int64_t>(0, target - virtualNow)));
+  };
   while (!quitRequested() && elapsed() < ms) {
-    advance(static_cast<int>(std::max<std::int64_t>(0, base + elapsed() - virtualNow)));
+    catchUp();
     const std::int64_t until = std::min<std::int64_t>(earliestDue().value_or(LLONG_MAX), base + ms);
     const std::int64_t wait = until - (base + elapsed());
     if (wait > 0) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
