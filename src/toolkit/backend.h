@@ -51,6 +51,9 @@ class ControlPeer {
   virtual void setVisible(bool visible) = 0;
   virtual void setEnabled(bool enabled) = 0;
   virtual void setFocus() = 0;
+  // What a screen reader reads for a field (edit box, combo box, spinner): its label's text.
+  // Labels and buttons are read by their own text, so their peers ignore it.
+  virtual void setSpokenName(const std::string& /*name*/) {}
 };
 
 class LabelPeer : public ControlPeer {
@@ -127,6 +130,8 @@ struct FrontAccess {
 
 // Defined by the fronts for every backend: ------------------------------------------------
 
+// A label's text as a screen reader reads it: each run of tabs and line breaks one space.
+std::string spokenText(const std::string& text);
 // A push button's caption as drawn: the "&" markers gone, "&&" shown as "&".
 std::string plainCaption(const std::string& caption);
 // The room a push button's frame and padding take from its caption, in 96-DPI pixels.

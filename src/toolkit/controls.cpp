@@ -79,6 +79,7 @@ void Label::setText(const std::string& text) {
   text_ = text;
   static_cast<backend::LabelPeer&>(peer()).setText(text_);
   autoSize();
+  if (namesField_) window().refreshSpokenNames();
 }
 
 void Label::autoSize() {
@@ -222,6 +223,11 @@ UpDown::UpDown(Window& window)
 void UpDown::setAssociate(LabeledEdit& buddy) {
   buddy_ = &buddy;
   setPosition(position_);
+  window().refreshSpokenNames();
+}
+
+const Label* UpDown::ownLabel() const {
+  return buddy_ != nullptr ? &buddy_->captionLabel() : nullptr;
 }
 
 void UpDown::setRange(std::int16_t minimum, std::int16_t maximum) {

@@ -91,6 +91,21 @@ Size measureText(const Font& font, const std::string& text) {
 
 namespace tk::backend {
 
+std::string spokenText(const std::string& text) {
+  std::string spoken;
+  bool gap = false;
+  for (const char c : text) {
+    if (c == '\t' || c == '\n' || c == '\r') {
+      gap = true;
+      continue;
+    }
+    if (gap && !spoken.empty()) spoken += ' ';
+    gap = false;
+    spoken += c;
+  }
+  return spoken;
+}
+
 std::string plainCaption(const std::string& caption) {
   std::string plain;
   for (std::size_t i = 0; i < caption.size(); ++i) {

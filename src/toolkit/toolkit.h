@@ -92,6 +92,7 @@ class Application {
 
 class Control;
 class Button;
+class Label;
 
 struct WindowLayout {
   std::string caption;
@@ -151,12 +152,17 @@ class Window {
  private:
   friend class Control;
   friend class Button;
+  friend class Label;
+  friend class UpDown;
   friend struct backend::FrontAccess;
   void notifyResized();
   void addControl(Control& control);
   void removeControl(Control& control);
   void refreshDefaultButton();
   void refreshTabOrder();
+  // Names each field for screen readers after the label that goes with it: its own caption,
+  // its edit box's caption for a spinner, else the nearest label above it.
+  void refreshSpokenNames();
   void setBound(int Rect::*field, int value);
 
   std::string caption_;
@@ -202,9 +208,14 @@ class Control {
   backend::ControlPeer& peer() const { return *peer_; }
   virtual void fontChanged() {}
   void applyBounds(const Rect& bounds);
+  // Edit boxes, combo boxes and spinners: screen readers read them by a label's text.
+  virtual bool namedByLabel() const { return false; }
+  // The label that names this field, where it has one of its own.
+  virtual const Label* ownLabel() const { return nullptr; }
 
  private:
   friend struct backend::FrontAccess;
+  friend class Window;
   Window& window_;
   std::unique_ptr<backend::ControlPeer> peer_;
   Rect bounds_;
@@ -212,6 +223,7 @@ class Control {
   bool visible_ = true;
   bool enabled_ = true;
   int tabOrder_ = -1;
+  std::string spokenName_;
 };
 
 // A static text that sizes itself to its text, keeping its left edge, whenever its text or
@@ -228,8 +240,10 @@ class Label : public Control {
   virtual void sized() {}
 
  private:
+  friend class Window;
   void autoSize();
   std::string text_;
+  mutable bool namesField_ = false;  // a field is read by this label's text
 };
 
 // An edit box with a caption label above it at a set spacing. Its height fits its font
@@ -251,6 +265,8 @@ class LabeledEdit : public Control {
 
  protected:
   void fontChanged() override;
+  bool namedByLabel() const override { return true; }
+  const Label* ownLabel() const override { return &caption_; }
 
  private:
   class Caption : public Label {
@@ -309,6 +325,9 @@ class ComboBox : public Control {
   void setText(const std::string& text);
   int height() const override;
 
+ protected:
+  bool namedByLabel() const override { return true; }
+
  private:
   ComboStyle style_;
   std::vector<std::string> items_;
@@ -328,6 +347,10 @@ class UpDown : public Control {
   std::int16_t maximum() const { return max_; }
   std::int16_t position();
   void setPosition(int position);
+
+ protected:
+  bool namedByLabel() const override { return true; }
+  const Label* ownLabel() const override;
 
  private:
   friend struct backend::FrontAccess;

@@ -100,6 +100,7 @@ void Window::keepOnScreen() {
 
 void Window::notifyResized() {
   dispatch(onResize);
+  refreshSpokenNames();
 }
 
 Button* Window::defaultButton() const {
@@ -135,6 +136,48 @@ void Window::refreshTabOrder() {
   std::vector<backend::ControlPeer*> order;
   for (Control* control : stops) order.push_back(&backend::FrontAccess::peer(*control));
   peer_->setTabOrder(order);
+}
+
+namespace {
+
+bool overlapsHorizontally(const Rect& a, const Rect& b) {
+  return std::int64_t{a.left} < std::int64_t{b.left} + b.width &&
+         std::int64_t{b.left} < std::int64_t{a.left} + a.width;
+}
+
+}  // namespace
+
+// A field without a label of its own goes with the label over it, as a sighted user reads the
+// window; the layout moves both, so this runs after every layout pass.
+void Window::refreshSpokenNames() {
+  std::vector<const Label*> labels;
+  for (Control* control : controls_) {
+    if (const auto* label = dynamic_cast<const Label*>(control)) {
+      label->namesField_ = false;
+      labels.push_back(label);
+    }
+  }
+  for (Control* field : controls_) {
+    if (!field->namedByLabel()) continue;
+    const Label* naming = field->ownLabel();
+    if (naming == nullptr) {
+      for (const Label* label : labels) {
+        if (!label->visible() || label->top() >= field->top() ||
+            !overlapsHorizontally(label->bounds(), field->bounds())) {
+          continue;
+        }
+        if (naming == nullptr || label->top() > naming->top()) naming = label;
+      }
+    }
+    std::string name;
+    if (naming != nullptr) {
+      naming->namesField_ = true;
+      name = backend::spokenText(naming->text());
+    }
+    if (name == field->spokenName_) continue;
+    field->spokenName_ = name;
+    field->peer_->setSpokenName(name);
+  }
 }
 
 }  // namespace tk
