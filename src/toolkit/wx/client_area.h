@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "toolkit/wx/accessible.h"
+
 // Cairo's own declaration, without its headers.
 typedef struct _cairo cairo_t;
 
@@ -30,10 +32,13 @@ class ClientArea : public wxPanel {
   void remove(const PaintedItem& item);
   // How often it has been painted, for the tests.
   unsigned paints() const { return paints_; }
+  // The labels it paints, for screen readers.
+  SpokenLabels& spokenLabels() { return spoken_; }
 
  private:
   void onPaint(wxPaintEvent& event);
   std::vector<const PaintedItem*> items_;
+  SpokenLabels spoken_{*this};
   unsigned paints_ = 0;
 };
 

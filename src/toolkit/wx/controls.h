@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "toolkit/backend.h"
+#include "toolkit/wx/accessible.h"
 #include "toolkit/wx/fonts.h"
 #include "toolkit/wx/limits.h"
 
@@ -49,6 +50,7 @@ class NativeControl : public Interface, public NativeWidget {
   // GTK takes the focus from a widget made insensitive and gives it no input.
   void setEnabled(bool enabled) override { widget_->Enable(enabled); }
   void setFocus() override { widget_->SetFocus(); }
+  void setSpokenName(const std::string& name) override { wx::setSpokenName(*widget_, name); }
   wxWindow* widget() const override { return widget_.get(); }
 
  protected:

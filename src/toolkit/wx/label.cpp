@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "toolkit/backend.h"
+#include "toolkit/wx/accessible.h"
 #include "toolkit/wx/client_area.h"
 #include "toolkit/wx/fonts.h"
 #include "toolkit/wx/text.h"
@@ -20,12 +21,16 @@ namespace {
 // A label that changes at every tick of a timer must cost no more than its changes: it draws
 // the glyphs its runs were measured with (wxDC::DrawText would lay each run out and measure
 // it again at every paint), and a change repaints only where the text was or is.
-class NativeLabel final : public backend::LabelPeer, public PaintedItem {
+class NativeLabel final : public backend::LabelPeer, public PaintedItem, public SpokenLabel {
  public:
-  explicit NativeLabel(ClientArea& area) : area_(&area) { area.add(*this); }
+  explicit NativeLabel(ClientArea& area) : area_(&area) {
+    area.add(*this);
+    area.spokenLabels().add(*this);
+  }
   ~NativeLabel() override {
     if (!area_) return;
     area_->remove(*this);
+    area_->spokenLabels().remove(*this);
     invalidate();
   }
   NativeLabel(const NativeLabel&) = delete;
@@ -43,10 +48,12 @@ class NativeLabel final : public backend::LabelPeer, public PaintedItem {
   }
   void setVisible(bool visible) override {
     change([&] { visible_ = visible; });
+    spokenStateChanged();
   }
   // Drawn greyed, as Windows draws a disabled label.
   void setEnabled(bool enabled) override {
     change([&] { enabled_ = enabled; });
+    spokenStateChanged();
   }
   void setFocus() override {}  // a label never takes the focus
   void setText(const std::string& text) override {
@@ -54,7 +61,13 @@ class NativeLabel final : public backend::LabelPeer, public PaintedItem {
       text_ = text;
       measure();
     });
+    spokenTextChanged();
   }
+
+  std::string spokenText() const override { return backend::spokenText(text_); }
+  wxRect spokenBounds() const override { return area(); }
+  bool spokenVisible() const override { return visible_; }
+  bool spokenEnabled() const override { return enabled_; }
 
   void paint(cairo_t* cr) const override {
     if (!visible_ || !native_ || text_.empty() || area().IsEmpty()) return;

@@ -104,7 +104,9 @@ class ArrowsWidget : public wxWindow {
 
 class NativeUpDown final : public NativeControl<backend::UpDownPeer> {
  public:
-  NativeUpDown(wxWindow* parent, UpDown& front) : NativeControl(new ArrowsWidget(parent, front)) {}
+  NativeUpDown(wxWindow* parent, UpDown& front) : NativeControl(new ArrowsWidget(parent, front)) {
+    useSpinButtonRole(*widget());
+  }
   // The arrows are drawn here, greyed while disabled.
   void setEnabled(bool enabled) override {
     NativeControl::setEnabled(enabled);
