@@ -8,6 +8,9 @@ cd "$(dirname "$0")"
 source tools/scripts/ensure-packages.sh
 ensure_packages "${BUILD_PACKAGES[@]}" libgtest-dev libgmock-dev xvfb xauth xdotool \
   imagemagick x11-utils socat python3 openbox
+# What reads the program as a screen reader does (tests/e2e/screen_reader.py): a session bus
+# that starts the accessibility bus, and AT-SPI for Debian's Python.
+ensure_packages dbus-daemon at-spi2-core gir1.2-atspi-2.0 python3-gi
 
 # The layers: no include may cross a forbidden boundary.
 tools/check-includes.py

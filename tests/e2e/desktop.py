@@ -192,12 +192,12 @@ class Session:
             env={**os.environ, **environment})
         return wait_for("the main window", lambda: visible_window(MAIN_CAPTION))
 
-    def start_with_settings(self, settings):
+    def start_with_settings(self, settings, **environment):
         """Writes Setup.txt, starts the program and returns its window once the deferred
         start-up has run: the window has the size from Setup.txt, and keys pressed from then on
         reach a program whose port is open."""
         self.write_settings(settings)
-        main = self.start()
+        main = self.start(**environment)
         size = (int(settings[2]), int(settings[3]))
         wait_for("the settings applied", lambda: geometry(main) == size)
         return main
