@@ -43,6 +43,8 @@ std::vector<TextRun> layoutText(const Font& font, const std::string& text);
 
 namespace tk::backend {
 
+class LabelPeer;
+
 class ControlPeer {
  public:
   virtual ~ControlPeer() = default;
@@ -51,9 +53,10 @@ class ControlPeer {
   virtual void setVisible(bool visible) = 0;
   virtual void setEnabled(bool enabled) = 0;
   virtual void setFocus() = 0;
-  // What a screen reader reads for a field (edit box, combo box, spinner): its label's text.
-  // Labels and buttons are read by their own text, so their peers ignore it.
-  virtual void setSpokenName(const std::string& /*name*/) {}
+  // What a screen reader reads for a field (edit box, combo box, spinner): the text of
+  // `label`, which stands with the field (null for a spinner, which reads its edit box's
+  // label). Labels and buttons are read by their own text, so their peers ignore it.
+  virtual void setSpokenName(const std::string& /*name*/, LabelPeer* /*label*/) {}
 };
 
 class LabelPeer : public ControlPeer {

@@ -28,6 +28,7 @@ namespace tk {
 namespace backend {
 class WindowPeer;
 class ControlPeer;
+class LabelPeer;
 class TimerPeer;
 struct FrontAccess;
 }  // namespace backend
@@ -224,6 +225,7 @@ class Control {
   bool enabled_ = true;
   int tabOrder_ = -1;
   std::string spokenName_;
+  const backend::LabelPeer* spokenLabel_ = nullptr;
 };
 
 // A static text that sizes itself to its text, keeping its left edge, whenever its text or

@@ -170,13 +170,19 @@ void Window::refreshSpokenNames() {
       }
     }
     std::string name;
+    backend::LabelPeer* standing = nullptr;
     if (naming != nullptr) {
       naming->namesField_ = true;
       name = backend::spokenText(naming->text());
+      // A spinner's label stands with its edit box.
+      if (dynamic_cast<UpDown*>(field) == nullptr) {
+        standing = &static_cast<backend::LabelPeer&>(*naming->peer_);
+      }
     }
-    if (name == field->spokenName_) continue;
+    if (name == field->spokenName_ && standing == field->spokenLabel_) continue;
     field->spokenName_ = name;
-    field->peer_->setSpokenName(name);
+    field->spokenLabel_ = standing;
+    field->peer_->setSpokenName(name, standing);
   }
 }
 

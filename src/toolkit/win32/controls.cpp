@@ -141,8 +141,24 @@ ChildControl::ChildControl(backend::WindowPeer& parent, Control& front, const wc
 }
 
 ChildControl::~ChildControl() {
+  clearAnnotations(hwnd_);
   RemovePropW(hwnd_, controlProperty);
   DestroyWindow(hwnd_);
+}
+
+// Statics take no tab stop, so a label placed among the tab stops leaves the tab order as it
+// is; labels and fields do not overlap, so neither is drawn over the other.
+void ChildControl::standWithLabel(HWND label) {
+  label_ = label;
+  keepLabelBefore();
+}
+
+void ChildControl::keepLabelBefore() {
+  if (label_ == nullptr || !IsWindow(label_) || GetParent(label_) != GetParent(hwnd_)) return;
+  const HWND before = GetWindow(hwnd_, GW_HWNDPREV);
+  if (before == label_) return;
+  SetWindowPos(label_, before != nullptr ? before : HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 ChildControl* ChildControl::from(HWND window) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "toolkit/backend.h"
+#include "toolkit/win32/accessible.h"
 #include "toolkit/win32/fonts.h"
 
 namespace tk::win32 {
@@ -32,6 +33,10 @@ class ChildControl {
   virtual void command(WORD) {}
   // A WM_NOTIFY from the control; the result goes back to it.
   virtual LRESULT notify(const NMHDR&) { return 0; }
+  // Puts the label that names the control right before it in the Z order, where Windows looks
+  // for a control's name; again after the tab order has moved the controls.
+  void standWithLabel(HWND label);
+  void keepLabelBefore();
 
  protected:
   void place(const Rect& bounds);
@@ -43,6 +48,7 @@ class ChildControl {
  private:
   Control& front_;
   HWND hwnd_;
+  HWND label_ = nullptr;
   std::unique_ptr<NativeFont> font_;
 };
 
@@ -57,6 +63,10 @@ class NativeControl : public Peer, public ChildControl {
   void setVisible(bool visible) override { show(visible); }
   void setEnabled(bool enabled) override { enable(enabled); }
   void setFocus() override { focus(); }
+  void setSpokenName(const std::string& name, backend::LabelPeer* label) override {
+    annotateName(handle(), name);
+    standWithLabel(label != nullptr ? dynamic_cast<ChildControl&>(*label).handle() : nullptr);
+  }
 };
 
 class NativeButton final : public NativeControl<backend::ButtonPeer> {

@@ -5,6 +5,7 @@
 #include "toolkit/win32/window.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "toolkit/win32/controls.h"
 #include "toolkit/win32/dpi.h"
@@ -229,6 +230,12 @@ void NativeWindow::setTabOrder(const std::vector<backend::ControlPeer*>& order) 
     SetWindowPos(child, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     previous = child;
   }
+  std::vector<ChildControl*> children;
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ChildControl* control = ChildControl::from(child)) children.push_back(control);
+  }
+  for (ChildControl* control : children) control->keepLabelBefore();
 }
 
 // Enter clicks the focused push button, or else the visible default button.

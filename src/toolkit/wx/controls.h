@@ -50,7 +50,9 @@ class NativeControl : public Interface, public NativeWidget {
   // GTK takes the focus from a widget made insensitive and gives it no input.
   void setEnabled(bool enabled) override { widget_->Enable(enabled); }
   void setFocus() override { widget_->SetFocus(); }
-  void setSpokenName(const std::string& name) override { wx::setSpokenName(*widget_, name); }
+  void setSpokenName(const std::string& name, backend::LabelPeer*) override {
+    wx::setSpokenName(*widget_, name);
+  }
   wxWindow* widget() const override { return widget_.get(); }
 
  protected:
