@@ -14,7 +14,7 @@ import re
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi  # noqa: E402
+from gi.repository import Atspi, GLib  # noqa: E402
 
 from desktop import CheckFailed, expect_content, press, run_checks, wait_for  # noqa: E402
 
@@ -128,11 +128,24 @@ def time_label(session):
 
 
 def follow_recording(session, main):
+    # A reader that keeps what it has read learns of a new text from the label's change
+    # events, which the main context delivers here.
+    reported = []
+    listener = Atspi.EventListener.new(lambda event: reported.append(event.any_data))
+    listener.register("object:property-change:accessible-name")
+
+    def reported_progress():
+        while GLib.MainContext.default().iteration(False):
+            pass
+        return any(isinstance(name, str) and re.fullmatch(every_byte, name) for name in reported)
+
     click(main["Daten holen"])
     every_byte = (rf"Verstrichen: \d+ von {RECORDING_SECONDS} s {ANSWER_BYTES} "
                   r"Zeichen wurden empfangen")
     wait_for("the progress text with every byte",
              lambda: re.fullmatch(every_byte, time_label(session)))
+    wait_for("a change event with that progress text", reported_progress)
+    listener.deregister("object:property-change:accessible-name")
     wait_for("the recording time again after the recording",
              lambda: time_label(session) == f"Aufzeichnung: {RECORDING_SECONDS} s",
              patience=RECORDING_SECONDS + 20)

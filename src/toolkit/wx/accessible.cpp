@@ -55,6 +55,11 @@ AtkStateSet* labelStates(AtkObject* object) {
   return states;
 }
 
+const gchar* labelName(AtkObject* object) {
+  const SpokenLabel* label = asLabel(object)->label;
+  return label != nullptr ? label->spokenName().c_str() : nullptr;
+}
+
 gint labelIndex(AtkObject* object) {
   AtkObject* area = atk_object_get_parent(object);
   if (area == nullptr) return -1;
@@ -85,6 +90,7 @@ void labelExtents(AtkComponent* component, gint* x, gint* y, gint* width, gint* 
 
 void labelClassInit(gpointer type, gpointer) {
   auto* atk = static_cast<AtkObjectClass*>(type);
+  atk->get_name = labelName;
   atk->ref_state_set = labelStates;
   atk->get_index_in_parent = labelIndex;
 }
@@ -189,7 +195,11 @@ GType areaAccessibleType() {
 
 }  // namespace
 
+// How often a changing label tells the bus, at most.
+constexpr guint reportIntervalMs = 250;
+
 SpokenLabel::~SpokenLabel() {
+  if (pendingReport_ != 0) g_source_remove(pendingReport_);
   if (accessible_ == nullptr) return;
   asLabel(accessible_)->label = nullptr;
   atk_object_notify_state_change(accessible_, ATK_STATE_DEFUNCT, TRUE);
@@ -198,9 +208,19 @@ SpokenLabel::~SpokenLabel() {
 
 void SpokenLabel::spokenTextChanged() {
   if (accessible_ == nullptr) return;
-  const std::string name = spokenText();
-  const char* current = atk_object_get_name(accessible_);
-  if (current == nullptr || name != current) atk_object_set_name(accessible_, name.c_str());
+  name_ = spokenText();
+  if (pendingReport_ == 0) pendingReport_ = g_timeout_add(reportIntervalMs, reportName, this);
+}
+
+int SpokenLabel::reportName(void* data) {
+  auto* label = static_cast<SpokenLabel*>(data);
+  label->pendingReport_ = 0;
+  if (label->name_ != label->reported_) {
+    label->reported_ = label->name_;
+    // ATK turns this into its property-change signal, with the name read from labelName().
+    g_object_notify(G_OBJECT(label->accessible_), "accessible-name");
+  }
+  return G_SOURCE_REMOVE;
 }
 
 void SpokenLabel::spokenStateChanged() {
@@ -216,8 +236,8 @@ AtkObject* SpokenLabel::accessible(AtkObject* parent) {
     accessible_ = ATK_OBJECT(g_object_new(labelAccessibleType(), nullptr));
     asLabel(accessible_)->label = this;
     atk_object_set_role(accessible_, ATK_ROLE_LABEL);
-    atk_object_set_name(accessible_, spokenText().c_str());
     atk_object_set_parent(accessible_, parent);
+    name_ = reported_ = spokenText();
   }
   return accessible_;
 }

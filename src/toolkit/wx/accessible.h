@@ -31,16 +31,24 @@ class SpokenLabel {
   virtual bool spokenVisible() const = 0;
   virtual bool spokenEnabled() const = 0;
 
-  // Tell a screen reader that has asked for the label: its name changes quietly, as a
-  // label's does, never announced as a live region.
+  // Tell a screen reader that has asked for the label. Its name is always the text shown;
+  // the change is reported at most four times a second, so a label that changes at every
+  // tick of a recording does not flood the bus, and never as a live region that is spoken.
   void spokenTextChanged();
   void spokenStateChanged();
 
   // The accessible object, made at the first request; `parent` is the client area's.
   AtkObject* accessible(AtkObject* parent);
+  // Its name as the accessible object reports it.
+  const std::string& spokenName() const { return name_; }
 
  private:
+  static int reportName(void* label);
+
   AtkObject* accessible_ = nullptr;
+  std::string name_;
+  std::string reported_;
+  unsigned pendingReport_ = 0;  // the GLib source that reports the change, or 0
 };
 
 // The labels painted on one client area, which its accessible object lists among its
