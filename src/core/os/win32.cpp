@@ -73,11 +73,11 @@ std::optional<std::string> exactAnsi(std::wstring_view wide) {
   return text;
 }
 
-// What stands for `text` in a file: in the ANSI code page where it holds every character,
-// otherwise UTF-8 behind the mark, which only the start of a file can carry (nothing, then,
-// for text further on).
+// What stands in a file for `text`, which is not all ASCII: in the ANSI code page where that
+// holds every character, otherwise UTF-8 behind the mark, which only the start of a file can
+// carry (nothing, then, for text further on).
 std::optional<std::string> storedText(std::string_view text, bool beginsFile) {
-  if (isAscii(text) || text.size() > kLargestConversion) return std::string(text);
+  if (text.size() > kLargestConversion) return std::string(text);
   const std::wstring wide = toWide(CP_UTF8, text, MB_ERR_INVALID_CHARS);
   if (wide.empty()) return std::string(text);
   if (std::optional<std::string> ansi = exactAnsi(wide)) return ansi;
@@ -262,9 +262,14 @@ OutputFile OutputFile::openDevice(const std::string& path) {
 // file. Text that only UTF-8 holds fails where it does not begin the file.
 bool OutputFile::write(std::string_view text) {
   const HANDLE file = reinterpret_cast<HANDLE>(handle_);
-  const std::optional<std::string> stored = storedText(text, !isAscii(text) && atFileStart(file));
-  if (!stored) return false;
-  std::string_view bytes = *stored;
+  // A recording is digits and line ends only: it goes out as it is, neither copied nor
+  // looked at twice.
+  std::optional<std::string> stored;
+  if (!isAscii(text)) {
+    stored = storedText(text, atFileStart(file));
+    if (!stored) return false;
+  }
+  std::string_view bytes = stored ? std::string_view(*stored) : text;
   while (!bytes.empty()) {
     const auto size = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kLargestWrite));
     DWORD written = 0;
